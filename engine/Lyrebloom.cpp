@@ -1,0 +1,158 @@
+#include "engine/Lyrebloom.h"
+
+#include <cstring>
+
+#include "engine/FactoryPrograms.h"
+#include "engine/ParameterMapping.h"
+#include "engine/ParameterText.h"
+#include "shell/AEffEditor.h"
+#include "shell/EffectIdentity.h"
+
+Lyrebloom::Lyrebloom(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, 1, kNumParams) {
+    setNumInputs(2);
+    setNumOutputs(2);
+    canProcessReplacing();
+    setUniqueID(identity::kUniqueID);
+    setInitialDelay(0);
+
+    // construction step 4: the editor object
+
+    // Until stored programs exist, the first factory program is what a new instance plays.
+    applyProgramValues(kFactoryPrograms[0].values);
+
+    // Clean lines before the first block, whatever applying the program did.
+    suspend();
+    resume();
+    suspend();
+}
+
+Lyrebloom::~Lyrebloom() = default;
+
+void Lyrebloom::applyProgramValues(const float* values) {
+    for (VstInt32 i = 0; i < kNumParams; ++i) setParameter(i, values[i]);
+}
+
+void Lyrebloom::suspend() { bank_.requestFullReset(); }
+
+void Lyrebloom::resume() { bank_.requestFullReset(); }
+
+void Lyrebloom::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
+    // The host is asked on every block, whatever the buffers look like.
+    const bool inputConnected = isInputConnected(1);
+    const bool outputConnected = isOutputConnected(1);
+    if (!inputs || !outputs || !inputs[0] || !outputs[0]) return;
+    const float* inR = identity::secondChannel(
+        inputs, inputConnected, inputStereo_.load(std::memory_order_relaxed));
+    float* outR = identity::secondChannel(outputs, outputConnected,
+                                          outputStereo_.load(std::memory_order_relaxed));
+    bank_.process(inputs[0], inR, outputs[0], outR, sampleFrames, getSampleRate());
+}
+
+void Lyrebloom::setTransposition(float x) {
+    BankControls& c = bank_.controls();
+    const float ratio = mapping::transpositionRatio(mapping::transposeStep(x));
+    if (ratio == c.transposition.load(std::memory_order_relaxed)) return;
+    c.transposition.store(ratio, std::memory_order_relaxed);
+    c.feedbackGain.store(
+        mapping::feedbackGain(values_[kDecay].load(std::memory_order_relaxed), ratio),
+        std::memory_order_relaxed);
+    bank_.requestTranspositionReset();
+}
+
+void Lyrebloom::setParameter(VstInt32 index, float value) {
+    BankControls& c = bank_.controls();
+    if (isParameterIndex(index)) values_[index].store(value, std::memory_order_relaxed);
+    switch (index) {
+    case kOutput:
+        c.outputGain.store(mapping::outputGain(value), std::memory_order_relaxed);
+        break;
+    case kMix:
+        c.mix.store(value, std::memory_order_relaxed);
+        break;
+    case kDecay:
+        c.feedbackGain.store(
+            mapping::feedbackGain(value, c.transposition.load(std::memory_order_relaxed)),
+            std::memory_order_relaxed);
+        break;
+    case kDamp:
+        c.damping.store(mapping::dampingCoefficient(value), std::memory_order_relaxed);
+        break;
+    case kTranspose:
+        setTransposition(value);
+        break;
+    case kTune:
+        c.tuningTarget.store(mapping::tuningRatio(value), std::memory_order_relaxed);
+        break;
+    case kDetune:
+        c.detuneTarget.store(value, std::memory_order_relaxed);
+        break;
+    case kBypass:
+        c.bypass.store(mapping::bypassValue(value), std::memory_order_relaxed);
+        break;
+    default:
+        break;
+    }
+    if (editor) editor->setParameter(index, value);
+}
+
+float Lyrebloom::getParameter(VstInt32 index) {
+    return isParameterIndex(index) ? values_[index].load(std::memory_order_relaxed) : 0.0f;
+}
+
+void Lyrebloom::getParameterLabel(VstInt32 index, char* label) {
+    std::strcpy(label, paramtext::label(index));
+}
+
+void Lyrebloom::getParameterDisplay(VstInt32 index, char* text) {
+    const float x = isParameterIndex(index) ? values_[index].load(std::memory_order_relaxed) : 0.0f;
+    paramtext::display(index, x, text);
+}
+
+void Lyrebloom::getParameterName(VstInt32 index, char* text) {
+    std::strcpy(text, paramtext::name(index));
+}
+
+bool Lyrebloom::getParameterProperties(VstInt32 index, VstParameterProperties* p) {
+    if (index != kBypass) return false;
+    p->stepFloat = p->smallStepFloat = p->largeStepFloat = 1.0f;
+    std::strcpy(p->label, paramtext::name(kBypass));
+    std::memcpy(p->shortLabel, p->label, 7);
+    p->shortLabel[7] = 0;
+    p->flags = kVstParameterIsSwitch | kVstParameterUsesFloatStep;
+    return true;
+}
+
+bool Lyrebloom::getInputProperties(VstInt32 index, VstPinProperties* properties) {
+    return identity::describePin(index, true, properties);
+}
+
+bool Lyrebloom::getOutputProperties(VstInt32 index, VstPinProperties* properties) {
+    return identity::describePin(index, false, properties);
+}
+
+bool Lyrebloom::setSpeakerArrangement(VstSpeakerArrangement* input,
+                                      VstSpeakerArrangement* output) {
+    const identity::StereoChoice choice = identity::chooseArrangement(input, output);
+    inputStereo_.store(choice.inputStereo, std::memory_order_relaxed);
+    outputStereo_.store(choice.outputStereo, std::memory_order_relaxed);
+    return choice.accepted;
+}
+
+bool Lyrebloom::getEffectName(char* name) {
+    std::strcpy(name, identity::kEffectName);
+    return true;
+}
+
+bool Lyrebloom::getVendorString(char* text) {
+    std::strcpy(text, identity::kVendorString);
+    return true;
+}
+
+bool Lyrebloom::getProductString(char* text) {
+    std::strcpy(text, identity::kProductString);
+    return true;
+}
+
+VstInt32 Lyrebloom::getVendorVersion() { return identity::kVendorVersion; }
+
+VstInt32 Lyrebloom::getPlugCategory() { return kPlugCategRoomFx; }
