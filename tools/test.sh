@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds with warnings as errors and runs every test: a plain build, then the same tests under
+# AddressSanitizer + UndefinedBehaviorSanitizer, then the concurrency tests under ThreadSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/setup.sh
+
+jobs=$(nproc)
+xvfb_pid=""
+if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
+  export DISPLAY=:89
+  Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true' EXIT
+  sleep 1
+fi
+
+run_suite() { # name, build dir, cmake options..., then -- ctest options
+  local name=$1 dir=$2; shift 2
+  local cmake_opts=() ctest_opts=()
+  while (($#)) && [ "$1" != "--" ]; do cmake_opts+=("$1"); shift; done
+  (($#)) && shift
+  ctest_opts=("$@")
+  echo "== $name =="
+  cmake -S . -B "$dir" -DLYRE_WERROR=ON "${cmake_opts[@]}" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j"$jobs" "${ctest_opts[@]}"
+}
+
+run_suite "tests" build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_suite "tests under ASan+UBSan" build-asan -DCMAKE_BUILD_TYPE=Debug -DLYRE_SANITIZE=ON -DLYRE_BUILD_BENCH=OFF
+TSAN_OPTIONS=halt_on_error=1 \
+  run_suite "concurrency tests under TSan" build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLYRE_TSAN=ON -DLYRE_BUILD_BENCH=OFF -- -L concurrency
