@@ -39,13 +39,19 @@ void processBlocks(benchmark::State& state, Glide glide) {
         processed += frames;
     }
     state.SetItemsProcessed(processed);
-    state.counters["realtime_x"] = benchmark::Counter(static_cast<double>(processed) / rate,
-                                                      benchmark::Counter::kIsRate);
+    state.counters["realtime_x"] =
+        benchmark::Counter(static_cast<double>(processed) / rate, benchmark::Counter::kIsRate);
 }
 
-void steady(benchmark::State& s) { processBlocks(s, Glide::None); }
-void tuningGlide(benchmark::State& s) { processBlocks(s, Glide::Tuning); }
-void detuneGlide(benchmark::State& s) { processBlocks(s, Glide::Detune); }
+void steady(benchmark::State& s) {
+    processBlocks(s, Glide::None);
+}
+void tuningGlide(benchmark::State& s) {
+    processBlocks(s, Glide::Tuning);
+}
+void detuneGlide(benchmark::State& s) {
+    processBlocks(s, Glide::Detune);
+}
 
 } // namespace
 

@@ -29,20 +29,25 @@ Lyrebloom::Lyrebloom(audioMasterCallback audioMaster) : AudioEffectX(audioMaster
 Lyrebloom::~Lyrebloom() = default;
 
 void Lyrebloom::applyProgramValues(const float* values) {
-    for (VstInt32 i = 0; i < kNumParams; ++i) setParameter(i, values[i]);
+    for (VstInt32 i = 0; i < kNumParams; ++i)
+        setParameter(i, values[i]);
 }
 
-void Lyrebloom::suspend() { bank_.requestFullReset(); }
+void Lyrebloom::suspend() {
+    bank_.requestFullReset();
+}
 
-void Lyrebloom::resume() { bank_.requestFullReset(); }
+void Lyrebloom::resume() {
+    bank_.requestFullReset();
+}
 
 void Lyrebloom::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
     // The host is asked on every block, whatever the buffers look like.
     const bool inputConnected = isInputConnected(1);
     const bool outputConnected = isOutputConnected(1);
     if (!inputs || !outputs || !inputs[0] || !outputs[0]) return;
-    const float* inR = identity::secondChannel(
-        inputs, inputConnected, inputStereo_.load(std::memory_order_relaxed));
+    const float* inR = identity::secondChannel(inputs, inputConnected,
+                                               inputStereo_.load(std::memory_order_relaxed));
     float* outR = identity::secondChannel(outputs, outputConnected,
                                           outputStereo_.load(std::memory_order_relaxed));
     bank_.process(inputs[0], inR, outputs[0], outR, sampleFrames, getSampleRate());
@@ -130,8 +135,7 @@ bool Lyrebloom::getOutputProperties(VstInt32 index, VstPinProperties* properties
     return identity::describePin(index, false, properties);
 }
 
-bool Lyrebloom::setSpeakerArrangement(VstSpeakerArrangement* input,
-                                      VstSpeakerArrangement* output) {
+bool Lyrebloom::setSpeakerArrangement(VstSpeakerArrangement* input, VstSpeakerArrangement* output) {
     const identity::StereoChoice choice = identity::chooseArrangement(input, output);
     inputStereo_.store(choice.inputStereo, std::memory_order_relaxed);
     outputStereo_.store(choice.outputStereo, std::memory_order_relaxed);
@@ -153,6 +157,10 @@ bool Lyrebloom::getProductString(char* text) {
     return true;
 }
 
-VstInt32 Lyrebloom::getVendorVersion() { return identity::kVendorVersion; }
+VstInt32 Lyrebloom::getVendorVersion() {
+    return identity::kVendorVersion;
+}
 
-VstInt32 Lyrebloom::getPlugCategory() { return kPlugCategRoomFx; }
+VstInt32 Lyrebloom::getPlugCategory() {
+    return kPlugCategRoomFx;
+}

@@ -8,7 +8,7 @@
 #include "shell/AudioEffectX.h"
 
 class Lyrebloom : public AudioEffectX {
-public:
+  public:
     explicit Lyrebloom(audioMasterCallback audioMaster);
     ~Lyrebloom() override;
 
@@ -36,7 +36,7 @@ public:
     // For tests that look inside the strings.
     const ResonatorBank& bank() const { return bank_; }
 
-private:
+  private:
     void applyProgramValues(const float* values);
     void setTransposition(float x);
 

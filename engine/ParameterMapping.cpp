@@ -7,7 +7,9 @@ namespace mapping {
 
 namespace {
 
-double clampUnit(float x) { return std::isnan(x) ? 0.0 : std::clamp(static_cast<double>(x), 0.0, 1.0); }
+double clampUnit(float x) {
+    return std::isnan(x) ? 0.0 : std::clamp(static_cast<double>(x), 0.0, 1.0);
+}
 
 // Truncation toward zero that stays defined for every double; NaN gives `ifNaN`.
 std::int32_t truncSaturated(double v, std::int32_t ifNaN) {
@@ -25,14 +27,17 @@ float outputGain(float x) {
 
 float feedbackGain(float decay, float transpositionRatio) {
     const double base = std::pow(1.02, std::sqrt(clampUnit(decay))) / 1.0205;
-    return static_cast<float>(std::pow(base, 1.0 / (0.25 * static_cast<double>(transpositionRatio))));
+    return static_cast<float>(
+        std::pow(base, 1.0 / (0.25 * static_cast<double>(transpositionRatio))));
 }
 
 float dampingCoefficient(float damp) {
     return static_cast<float>(std::pow(1.84, 1.0 - clampUnit(damp)) / 1.845);
 }
 
-std::int32_t transposeStep(float x) { return truncSaturated(48.0 * static_cast<double>(x) + 0.5, 24); }
+std::int32_t transposeStep(float x) {
+    return truncSaturated(48.0 * static_cast<double>(x) + 0.5, 24);
+}
 
 float transpositionRatio(std::int32_t step) {
     return static_cast<float>(0.25 * std::pow(16.0, static_cast<double>(step) / 48.0));
@@ -42,6 +47,8 @@ float tuningRatio(float tune) {
     return static_cast<float>(std::pow(1.12246, static_cast<double>(tune)) / 1.05946);
 }
 
-std::int32_t bypassValue(float x) { return truncSaturated(static_cast<double>(x) + 0.5, 0); }
+std::int32_t bypassValue(float x) {
+    return truncSaturated(static_cast<double>(x) + 0.5, 0);
+}
 
 } // namespace mapping

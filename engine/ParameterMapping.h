@@ -12,7 +12,8 @@ float outputGain(float x);
 float feedbackGain(float decay, float transpositionRatio);
 // Damp is clamped for the same reason: below 0 the loop gain grows without bound.
 float dampingCoefficient(float damp);
-// Whole semitone step 0..48 for x in [0, 1]; defined for any float (NaN counts as no transposition).
+// Whole semitone step 0..48 for x in [0, 1]; defined for any float (NaN counts as no
+// transposition).
 std::int32_t transposeStep(float x);
 float transpositionRatio(std::int32_t step);
 float tuningRatio(float tune);

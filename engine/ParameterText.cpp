@@ -13,15 +13,19 @@ namespace {
 
 constexpr const char* kNames[kNumParams] = {" Output ",    " Mix ",  " Decay ",  " Damp ",
                                             " Transpose ", " Tune ", " Detune ", " Bypass "};
-constexpr const char* kLabels[kNumParams] = {" dB ", " % ", " % ",     " % ",
+constexpr const char* kLabels[kNumParams] = {" dB ", " % ",     " % ", " % ",
                                              " st ", " cents ", " % ", "  "};
 constexpr const char* kUnknown = " - ";
 
-float percent(float x) { return static_cast<float>(100.0 * static_cast<double>(x)); }
+float percent(float x) {
+    return static_cast<float>(100.0 * static_cast<double>(x));
+}
 
 } // namespace
 
-const char* name(std::int32_t index) { return isParameterIndex(index) ? kNames[index] : kUnknown; }
+const char* name(std::int32_t index) {
+    return isParameterIndex(index) ? kNames[index] : kUnknown;
+}
 
 const char* label(std::int32_t index) {
     return isParameterIndex(index) ? kLabels[index] : kUnknown;

@@ -15,4 +15,6 @@ enum ParameterIndex : std::int32_t {
     kNumParams
 };
 
-inline bool isParameterIndex(std::int32_t index) { return index >= 0 && index < kNumParams; }
+inline bool isParameterIndex(std::int32_t index) {
+    return index >= 0 && index < kNumParams;
+}

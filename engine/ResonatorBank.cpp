@@ -63,7 +63,8 @@ void ResonatorBank::process(const float* inL, const float* inR, float* outL, flo
     const bool monoOut = outL == outR;
 
     float* line[kCount];
-    for (int i = 0; i < kCount; ++i) line[i] = lineData(i);
+    for (int i = 0; i < kCount; ++i)
+        line[i] = lineData(i);
 
     float offset = kDenormalOffset;
     for (std::int32_t n = 0; n < frames; ++n) {
@@ -84,7 +85,8 @@ void ResonatorBank::process(const float* inL, const float* inR, float* outL, flo
         // 3: damping filters.
         for (int i = 0; i < kCount; ++i) {
             const double s = state_[i];
-            state_[i] = static_cast<float>(s + damping * (static_cast<double>(line[i][read_[i]]) - s));
+            state_[i] =
+                static_cast<float>(s + damping * (static_cast<double>(line[i][read_[i]]) - s));
         }
         // 4-5: every line receives the same excitation.
         const double excitation =
@@ -162,6 +164,7 @@ void ResonatorBank::process(const float* inL, const float* inR, float* outL, flo
 
         // 12: advance.
         write_ = (write_ + 1) & kLineMask;
-        for (int i = 0; i < kCount; ++i) read_[i] = (read_[i] + 1) & kLineMask;
+        for (int i = 0; i < kCount; ++i)
+            read_[i] = (read_[i] + 1) & kLineMask;
     }
 }

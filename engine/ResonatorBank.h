@@ -9,7 +9,7 @@
 #include "engine/StringTable.h"
 
 class ResonatorBank {
-public:
+  public:
     ResonatorBank(); // allocates the lines; throws std::bad_alloc when memory is short
 
     BankControls& controls() { return controls_; }
@@ -32,7 +32,7 @@ public:
     const float* line(int string) const { return lines_.get() + string * strings::kLineLength; }
     float filterState(int string) const { return state_[string]; }
 
-private:
+  private:
     enum : std::uint32_t { kTranspositionReset = 1, kFullReset = 2 };
 
     void applyPendingResets(float sampleRate);

@@ -6,7 +6,7 @@
 class AudioEffect;
 
 class AEffEditor {
-public:
+  public:
     explicit AEffEditor(AudioEffect* effect);
     virtual ~AEffEditor() = default;
     AEffEditor(const AEffEditor&) = delete;
@@ -30,7 +30,7 @@ public:
 
     AudioEffect* getEffect() const { return effect; }
 
-protected:
+  protected:
     AudioEffect* effect;
     void* systemWindow = nullptr;
 };

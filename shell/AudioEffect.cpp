@@ -7,7 +7,9 @@
 
 namespace {
 
-AudioEffect* effectOf(AEffect* e) { return e ? static_cast<AudioEffect*>(e->object) : nullptr; }
+AudioEffect* effectOf(AEffect* e) {
+    return e ? static_cast<AudioEffect*>(e->object) : nullptr;
+}
 
 VstIntPtr VSTCALLBACK dispatchEffect(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                      void* ptr, float opt) {
@@ -63,7 +65,9 @@ AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, 
     canProcessReplacing();
 }
 
-AudioEffect::~AudioEffect() { delete editor; }
+AudioEffect::~AudioEffect() {
+    delete editor;
+}
 
 void AudioEffect::setFlag(VstInt32 flag, bool state) {
     if (state)
@@ -86,7 +90,9 @@ VstInt32 AudioEffect::getMasterVersion() {
     return audioMaster ? static_cast<VstInt32>(callHost(audioMasterVersion)) : 1;
 }
 
-void AudioEffect::masterIdle() { callHost(audioMasterIdle); }
+void AudioEffect::masterIdle() {
+    callHost(audioMasterIdle);
+}
 
 bool AudioEffect::isInputConnected(VstInt32 input) {
     return callHost(audioMasterPinConnected, input, 0) == 0;

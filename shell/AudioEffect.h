@@ -8,7 +8,7 @@
 class AEffEditor;
 
 class AudioEffect {
-public:
+  public:
     AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams);
     virtual ~AudioEffect();
     AudioEffect(const AudioEffect&) = delete;
@@ -65,7 +65,7 @@ public:
     // The deprecated accumulating process: never used, outputs stay untouched.
     virtual void process(float** /*inputs*/, float** /*outputs*/, VstInt32 /*sampleFrames*/) {}
 
-protected:
+  protected:
     VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f);
     void setFlag(VstInt32 flag, bool state);

@@ -4,7 +4,7 @@
 #include "shell/AudioEffect.h"
 
 class AudioEffectX : public AudioEffect {
-public:
+  public:
     using AudioEffect::AudioEffect;
 
     VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
@@ -13,8 +13,7 @@ public:
     virtual VstInt32 processEvents(void* /*events*/) { return 0; }
     virtual bool canParameterBeAutomated(VstInt32 /*index*/) { return true; }
     virtual bool string2parameter(VstInt32 /*index*/, char* /*text*/) { return false; }
-    virtual bool getProgramNameIndexed(VstInt32 /*category*/, VstInt32 /*index*/,
-                                       char* /*text*/) {
+    virtual bool getProgramNameIndexed(VstInt32 /*category*/, VstInt32 /*index*/, char* /*text*/) {
         return false;
     }
     virtual bool getInputProperties(VstInt32 /*index*/, VstPinProperties* /*properties*/) {
@@ -57,6 +56,6 @@ public:
     bool beginEdit(VstInt32 index);
     bool endEdit(VstInt32 index);
 
-private:
+  private:
     VstIntPtr keyEvent(bool down, VstInt32 index, VstIntPtr value, float opt);
 };

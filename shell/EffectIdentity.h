@@ -25,8 +25,7 @@ StereoChoice chooseArrangement(const VstSpeakerArrangement* input,
                                const VstSpeakerArrangement* output);
 
 // The second channel's buffer, or the first one when the second may not be used.
-template <typename Sample>
-Sample* secondChannel(Sample** buffers, bool connected, bool stereo) {
+template <typename Sample> Sample* secondChannel(Sample** buffers, bool connected, bool stereo) {
     return connected && buffers[1] && stereo ? buffers[1] : buffers[0];
 }
 

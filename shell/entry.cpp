@@ -9,5 +9,7 @@ LYRE_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster) {
     return pluginEntry(audioMaster);
 }
 LYRE_EXPORT AEffect* pluginMainAlias(audioMasterCallback audioMaster) __asm__("main");
-AEffect* pluginMainAlias(audioMasterCallback audioMaster) { return pluginEntry(audioMaster); }
+AEffect* pluginMainAlias(audioMasterCallback audioMaster) {
+    return pluginEntry(audioMaster);
+}
 }

@@ -67,22 +67,27 @@ TEST(ResonatorBank, BypassLetsTheStringsRingOutAndStillBlendsTheDryInput) {
     fx->setParameter(kMix, 0.5f);
     fx->setParameter(kDecay, 1.0f);
     StereoBlock excite(4096);
-    for (int n = 0; n < 4096; ++n) excite.inL[n] = excite.inR[n] = (n * 7919 % 200) / 100.0f - 1.0f;
+    for (int n = 0; n < 4096; ++n)
+        excite.inL[n] = excite.inR[n] = (n * 7919 % 200) / 100.0f - 1.0f;
     excite.run(*fx);
     fx->setParameter(kBypass, 1.0f);
     StereoBlock silence(8192);
     silence.run(*fx);
     double early = 0, late = 0;
-    for (int n = 0; n < 1024; ++n) early += silence.outL[n] * silence.outL[n];
-    for (int n = 7168; n < 8192; ++n) late += silence.outL[n] * silence.outL[n];
+    for (int n = 0; n < 1024; ++n)
+        early += silence.outL[n] * silence.outL[n];
+    for (int n = 7168; n < 8192; ++n)
+        late += silence.outL[n] * silence.outL[n];
     EXPECT_GT(early, 1e-3); // still ringing
     EXPECT_LT(late, early); // and dying away, since nothing new comes in
     // Fresh strings under bypass: only the dry half of the blend remains.
     fx->resume();
     StereoBlock dry(256);
-    for (int n = 0; n < 256; ++n) dry.inL[n] = dry.inR[n] = 0.8f;
+    for (int n = 0; n < 256; ++n)
+        dry.inL[n] = dry.inR[n] = 0.8f;
     dry.run(*fx);
-    for (int n = 0; n < 256; ++n) EXPECT_NEAR(dry.outL[n], 0.4f, 1e-6f);
+    for (int n = 0; n < 256; ++n)
+        EXPECT_NEAR(dry.outL[n], 0.4f, 1e-6f);
 }
 
 TEST(ResonatorBank, ResumeSilencesWhateverWasRinging) {
@@ -96,7 +101,8 @@ TEST(ResonatorBank, ResumeSilencesWhateverWasRinging) {
     fx->resume();
     StereoBlock after(2048);
     after.run(*fx);
-    for (float v : after.outL) ASSERT_LT(std::fabs(v), 1e-6f);
+    for (float v : after.outL)
+        ASSERT_LT(std::fabs(v), 1e-6f);
     EXPECT_EQ(fx->bank().writePosition(), 2047); // restarted from the last slot
 }
 
@@ -115,7 +121,8 @@ TEST(ResonatorBank, OnlyAChangedTranspositionStepEmptiesTheLines) {
         StereoBlock block(1024);
         block.run(fx);
         double e = 0;
-        for (int n = 8; n < 1024; ++n) e += block.outL[n] * block.outL[n];
+        for (int n = 8; n < 1024; ++n)
+            e += block.outL[n] * block.outL[n];
         return e;
     };
     auto same = ringing();
@@ -182,7 +189,8 @@ TEST(ResonatorBank, SilenceNeverLeavesSubnormalsInTheLoops) {
     for (int i = 0; i < 12; ++i) {
         EXPECT_NE(std::fpclassify(fx->bank().filterState(i)), FP_SUBNORMAL);
         const float* line = fx->bank().line(i);
-        for (int k = 0; k < 16384; ++k) ASSERT_NE(std::fpclassify(line[k]), FP_SUBNORMAL);
+        for (int k = 0; k < 16384; ++k)
+            ASSERT_NE(std::fpclassify(line[k]), FP_SUBNORMAL);
     }
 }
 
@@ -214,13 +222,16 @@ TEST(ResonatorBank, InRangeParametersKeepTheOutputFiniteUnderLoudInput) {
     fx->setParameter(kOutput, 1.0f);
     fx->setParameter(kDecay, -1e-9f); // a hair below zero must not poison the lines
     StereoBlock block(44100);
-    for (int n = 0; n < 44100; ++n) block.inL[n] = block.inR[n] = n % 2 ? 1.0f : -1.0f;
+    for (int n = 0; n < 44100; ++n)
+        block.inL[n] = block.inR[n] = n % 2 ? 1.0f : -1.0f;
     block.run(*fx);
-    for (float v : block.outL) ASSERT_TRUE(std::isfinite(v));
+    for (float v : block.outL)
+        ASSERT_TRUE(std::isfinite(v));
     fx->setParameter(kDecay, 1.0f);
     block.run(*fx);
     double peak = 0;
-    for (float v : block.outL) peak = std::max(peak, static_cast<double>(std::fabs(v)));
+    for (float v : block.outL)
+        peak = std::max(peak, static_cast<double>(std::fabs(v)));
     EXPECT_TRUE(std::isfinite(peak));
     EXPECT_LT(peak, 1e3);
 }

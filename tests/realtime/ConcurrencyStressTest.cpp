@@ -30,9 +30,11 @@ TEST(ConcurrencyStress, AudioThreadAgainstParameterAndStateChanges) {
         float* out[2] = {outL.data(), outR.data()};
         long n = 0;
         while (!stop.load()) {
-            for (int i = 0; i < 256; ++i) inL[i] = inR[i] = ((n * 31 + i) % 97) / 97.0f - 0.5f;
+            for (int i = 0; i < 256; ++i)
+                inL[i] = inR[i] = ((n * 31 + i) % 97) / 97.0f - 0.5f;
             fx.processReplacing(in, out, 1 + static_cast<int>(n % 256));
-            for (float v : outL) outputStayedFinite &= std::isfinite(v);
+            for (float v : outL)
+                outputStayedFinite &= std::isfinite(v);
             ++n;
             blocks.store(n);
         }
@@ -48,7 +50,8 @@ TEST(ConcurrencyStress, AudioThreadAgainstParameterAndStateChanges) {
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     for (int sweep = 0; sweep < 200 || blocks.load() < 2000; ++sweep) {
-        for (int p = 0; p < 8; ++p) fx.setParameter(p, ((sweep * 7 + p * 13) % 101) / 100.0f);
+        for (int p = 0; p < 8; ++p)
+            fx.setParameter(p, ((sweep * 7 + p * 13) % 101) / 100.0f);
         fx.setParameter(kDecay, std::min(1.0f, (sweep % 10) / 10.0f));
         fx.setParameter(kOutput, 0.5f);
         if (sweep % 17 == 0) fx.setSampleRate(sweep % 2 ? 48000.0f : 44100.0f);

@@ -18,13 +18,14 @@ TEST(RealtimeSafety, ProcessingAndParameterChangesNeverAllocate) {
     float* in[2] = {inL.data(), inR.data()};
     float* out[2] = {outL.data(), outR.data()};
     char text[64];
-    const float values[] = {0.0f, 0.3f, 1.0f, 0.49f, 25.0f / 48.0f, -1e-9f, 2.0f,
-                            std::numeric_limits<float>::quiet_NaN()};
+    const float values[] = {0.0f,          0.3f,   1.0f, 0.49f,
+                            25.0f / 48.0f, -1e-9f, 2.0f, std::numeric_limits<float>::quiet_NaN()};
 
     alloccount::begin();
     fx.resume();
     for (int round = 0; round < 8; ++round) {
-        for (int p = 0; p < 9; ++p) fx.setParameter(p, values[(round + p) % 8]);
+        for (int p = 0; p < 9; ++p)
+            fx.setParameter(p, values[(round + p) % 8]);
         fx.processReplacing(in, out, 4096);
         fx.processReplacing(in, out, 1);
         fx.getParameterDisplay(round % 8, text);
