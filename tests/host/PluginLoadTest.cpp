@@ -1,0 +1,135 @@
+// Loading and unloading plug-ins: every failure comes back as a message, never a crash.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "host/Plugin.h"
+
+namespace {
+
+using lyrehost::Plugin;
+
+// Keeps the probe module mapped so its counters survive the host's dlclose.
+struct ProbeSymbols {
+    ProbeSymbols() : handle(dlopen(PROBE_PLUGIN, RTLD_NOW | RTLD_LOCAL)) {}
+    ~ProbeSymbols() {
+        if (handle) dlclose(handle);
+    }
+    int& closeCount() const { return *static_cast<int*>(dlsym(handle, "probeCloseCount")); }
+    void* handle;
+};
+
+TEST(PluginLoad, MissingFileIsReportedWithItsPath) {
+    Plugin plugin;
+    const std::string error = plugin.load("/nonexistent/dir/missing.so");
+    EXPECT_NE(error.find("/nonexistent/dir/missing.so"), std::string::npos) << error;
+    EXPECT_FALSE(plugin.isLoaded());
+    EXPECT_EQ(plugin.effect(), nullptr);
+}
+
+TEST(PluginLoad, SharedObjectWithoutEntryIsRejected) {
+    Plugin plugin;
+    const std::string error = plugin.load(NO_ENTRY_MODULE);
+    EXPECT_NE(error.find("no VSTPluginMain or main"), std::string::npos) << error;
+    EXPECT_FALSE(plugin.isLoaded());
+}
+
+TEST(PluginLoad, WrongMagicIsRejected) {
+    Plugin plugin;
+    const std::string error = plugin.load(BAD_MAGIC_PLUGIN);
+    EXPECT_NE(error.find("bad magic"), std::string::npos) << error;
+    EXPECT_FALSE(plugin.isLoaded());
+}
+
+TEST(PluginLoad, LegacyMainEntryIsUsedWhenVSTPluginMainIsMissing) {
+    Plugin plugin;
+    ASSERT_EQ(plugin.load(PROBE_PLUGIN), "");
+    ASSERT_TRUE(plugin.isLoaded());
+    EXPECT_EQ(plugin.effect()->magic, kEffectMagic);
+    EXPECT_EQ(plugin.effect()->user, &plugin);
+    EXPECT_EQ(plugin.effectName(), "Probe");
+    EXPECT_EQ(plugin.parameterName(0), " Probe Level ");
+}
+
+TEST(PluginLoad, CallsMadeDuringTheEntryAreRecordedWithTheEffectTheyCarried) {
+    Plugin plugin;
+    ASSERT_EQ(plugin.load(PROBE_PLUGIN), "");
+    const std::vector<lyrehost::HostCall> calls = plugin.log().calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].opcode, audioMasterVersion);
+    EXPECT_EQ(calls[0].effect, nullptr);
+    EXPECT_EQ(calls[1].opcode, audioMasterUpdateDisplay);
+    EXPECT_EQ(calls[1].effect, plugin.effect());
+    EXPECT_LT(calls[0].sequence, calls[1].sequence);
+}
+
+TEST(PluginLoad, VersionZeroMakesTheProbeRefuse) {
+    Plugin plugin;
+    plugin.answers().setVersion(0);
+    const std::string error = plugin.load(PROBE_PLUGIN);
+    EXPECT_NE(error.find("refused"), std::string::npos) << error;
+    EXPECT_FALSE(plugin.isLoaded());
+    EXPECT_EQ(plugin.log().count(audioMasterVersion), 1u);
+}
+
+TEST(PluginLoad, UnloadClosesTheEffectOnceAndLeavesAnInertHost) {
+    ProbeSymbols probe;
+    ASSERT_NE(probe.handle, nullptr);
+    Plugin plugin;
+    ASSERT_EQ(plugin.load(PROBE_PLUGIN), "");
+    const int closedBefore = probe.closeCount();
+    plugin.unload();
+    plugin.unload();
+    EXPECT_EQ(probe.closeCount(), closedBefore + 1);
+    EXPECT_FALSE(plugin.isLoaded());
+    EXPECT_EQ(plugin.dispatch(effGetVstVersion), 0);
+    EXPECT_EQ(plugin.effectName(), "");
+    const lyrehost::StereoBuffer out = plugin.processBuffers({{1.0f, 2.0f}, {3.0f, 4.0f}});
+    EXPECT_EQ(out.left, std::vector<float>({0.0f, 0.0f}));
+    // The log outlives the plug-in.
+    EXPECT_EQ(plugin.log().count(audioMasterVersion), 1u);
+}
+
+TEST(PluginLoad, DispatchingEffCloseUnloads) {
+    ProbeSymbols probe;
+    Plugin plugin;
+    ASSERT_EQ(plugin.load(PROBE_PLUGIN), "");
+    const int closedBefore = probe.closeCount();
+    EXPECT_EQ(plugin.dispatch(effClose), 1);
+    EXPECT_FALSE(plugin.isLoaded());
+    EXPECT_EQ(probe.closeCount(), closedBefore + 1);
+}
+
+class LyrebloomLoad : public testing::Test {
+  protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(LYREBLOOM_SO)) GTEST_SKIP() << LYREBLOOM_SO << " not built";
+    }
+};
+
+TEST_F(LyrebloomLoad, VersionZeroIsRefusedAfterOneQueryWithNullEffect) {
+    Plugin plugin;
+    plugin.answers().setVersion(0);
+    const std::string error = plugin.load(LYREBLOOM_SO);
+    EXPECT_NE(error.find("refused"), std::string::npos) << error;
+    const std::vector<lyrehost::HostCall> calls = plugin.log().calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].opcode, audioMasterVersion);
+    EXPECT_EQ(calls[0].effect, nullptr);
+}
+
+TEST_F(LyrebloomLoad, EntryQueriesAreRecordedBeforeTheEffectExists) {
+    Plugin plugin;
+    ASSERT_EQ(plugin.load(LYREBLOOM_SO), "");
+    const std::vector<lyrehost::HostCall> calls = plugin.log().calls();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[0].opcode, audioMasterVersion);
+    EXPECT_EQ(calls[0].effect, nullptr);
+    EXPECT_EQ(calls[1].opcode, audioMasterVersion);
+    EXPECT_EQ(calls[1].effect, nullptr);
+    for (std::size_t i = 2; i < calls.size(); ++i)
+        EXPECT_EQ(calls[i].effect, plugin.effect());
+}
+
+} // namespace
