@@ -1,13 +1,65 @@
 #include "engine/ResonatorBank.h"
 
-#include <cmath>
+#include <atomic>
+#include <bit>
 #include <cstring>
 
+#include "engine/BankKernel.h"
+#include "engine/LoopPositions.h"
 #include "engine/ReadPosition.h"
 
 using namespace strings;
+using bankkernel::Block;
+using bankkernel::Positions;
 
-ResonatorBank::ResonatorBank() : lines_(new float[kCount * kLineLength]()) {}
+namespace {
+
+using Kernel = void (*)(ResonatorBank::State&, float*, const Block&, const float*, const float*,
+                        float*, float*, std::int32_t, std::int32_t);
+
+template <Positions P, bool Bypassed, bool MonoOut>
+void plainKernel(ResonatorBank::State& st, float* lines, const Block& b, const float* inL,
+                 const float* inR, float* outL, float* outR, std::int32_t from, std::int32_t to) {
+    bankkernel::run<P, Bypassed, MonoOut>(st, lines, b, inL, inR, outL, outR, from, to);
+}
+
+// The same operations in 256-bit registers: same results, fewer instructions.
+template <Positions P, bool Bypassed, bool MonoOut>
+__attribute__((target("avx2"))) void
+avx2Kernel(ResonatorBank::State& st, float* lines, const Block& b, const float* inL,
+           const float* inR, float* outL, float* outR, std::int32_t from, std::int32_t to) {
+    bankkernel::run<P, Bypassed, MonoOut>(st, lines, b, inL, inR, outL, outR, from, to);
+}
+
+template <Positions P> struct KernelTable {
+    Kernel at[2][2]; // [bypassed][monoOut]
+};
+
+template <Positions P, bool Avx2> constexpr KernelTable<P> kernels() {
+    if constexpr (Avx2)
+        return {{{avx2Kernel<P, false, false>, avx2Kernel<P, false, true>},
+                 {avx2Kernel<P, true, false>, avx2Kernel<P, true, true>}}};
+    else
+        return {{{plainKernel<P, false, false>, plainKernel<P, false, true>},
+                 {plainKernel<P, true, false>, plainKernel<P, true, true>}}};
+}
+
+// Asked while the module loads, possibly before the runtime has read the processor's features.
+const bool kHasAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+constexpr KernelTable<Positions::Recomputed> kRecomputed[2] = {
+    kernels<Positions::Recomputed, false>(), kernels<Positions::Recomputed, true>()};
+constexpr KernelTable<Positions::Advanced> kAdvanced[2] = {kernels<Positions::Advanced, false>(),
+                                                           kernels<Positions::Advanced, true>()};
+std::atomic<bool> wide{kHasAvx2};
+
+} // namespace
+
+ResonatorBank::ResonatorBank() : frames_(new Frame[kLineLength]()) {}
+
+bool ResonatorBank::useWideKernels(bool wanted) {
+    wide.store(wanted && kHasAvx2, std::memory_order_relaxed);
+    return wide.load(std::memory_order_relaxed);
+}
 
 void ResonatorBank::requestTranspositionReset() {
     pendingResets_.fetch_or(kTranspositionReset, std::memory_order_release);
@@ -22,23 +74,25 @@ void ResonatorBank::requestFullReset() {
 }
 
 void ResonatorBank::clearLines() {
-    std::memset(lines_.get(), 0, sizeof(float) * kCount * kLineLength);
+    std::memset(frames_.get(), 0, kLineBytes);
 }
 
 void ResonatorBank::recomputeReadPositions(double sampleRate, double transposition) {
     for (int i = 0; i < kCount; ++i)
-        read_[i] = readPosition(write_, loopLength(i, sampleRate, tuning_, detune_, transposition));
+        state_.read[i] = readPosition(
+            state_.write, loopLength(i, sampleRate, state_.tuning, state_.detune, transposition));
 }
 
 void ResonatorBank::applyPendingResets(float sampleRate) {
     const std::uint32_t pending = pendingResets_.exchange(0, std::memory_order_acquire);
     if (pending == 0) return;
+    tracking_ = false;
     if (pending & kFullReset) {
         clearLines();
-        std::memset(state_, 0, sizeof state_);
-        write_ = kLineMask;
-        tuning_ = resetTuning_.load(std::memory_order_relaxed);
-        detune_ = resetDetune_.load(std::memory_order_relaxed);
+        std::memset(state_.filter, 0, sizeof state_.filter);
+        state_.write = kLineMask;
+        state_.tuning = resetTuning_.load(std::memory_order_relaxed);
+        state_.detune = resetDetune_.load(std::memory_order_relaxed);
     }
     if (pending & kTranspositionReset) {
         clearLines();
@@ -46,125 +100,58 @@ void ResonatorBank::applyPendingResets(float sampleRate) {
     }
 }
 
+bool ResonatorBank::steadyPositionsHold(const LengthKey& key) {
+    lengthKey_ = key;
+    lengthKeyValid_ = true;
+    tracking_ = false;
+    LoopLengths d;
+    loopLengths(rateTerms(std::bit_cast<float>(key.rate)), std::bit_cast<float>(key.tuning),
+                std::bit_cast<float>(key.detune), std::bit_cast<float>(key.transposition), d);
+    advancesByOne_ = true;
+    for (double length : d.length)
+        advancesByOne_ = advancesByOne_ && advancesByOne(length);
+    return advancesByOne_;
+}
+
 void ResonatorBank::process(const float* inL, const float* inR, float* outL, float* outR,
                             std::int32_t frames, float sampleRate) {
     if (frames <= 0) return;
-    applyPendingResets(sampleRate);
+    if (pendingResets_.load(std::memory_order_relaxed) != 0) applyPendingResets(sampleRate);
 
-    const double outputGain = controls_.outputGain.load(std::memory_order_relaxed);
-    const double mix = controls_.mix.load(std::memory_order_relaxed);
-    const double feedback = controls_.feedbackGain.load(std::memory_order_relaxed);
-    const double damping = controls_.damping.load(std::memory_order_relaxed);
-    const double transposition = controls_.transposition.load(std::memory_order_relaxed);
-    const float tuningTarget = controls_.tuningTarget.load(std::memory_order_relaxed);
-    const float detuneTarget = controls_.detuneTarget.load(std::memory_order_relaxed);
+    const float transposition = controls_.transposition.load(std::memory_order_relaxed);
+    Block b;
+    b.outputGain = controls_.outputGain.load(std::memory_order_relaxed);
+    b.damping = controls_.damping.load(std::memory_order_relaxed);
+    b.feedback = controls_.feedbackGain.load(std::memory_order_relaxed);
+    b.mix = controls_.mix.load(std::memory_order_relaxed);
+    b.tuningTarget = controls_.tuningTarget.load(std::memory_order_relaxed);
+    b.detuneTarget = controls_.detuneTarget.load(std::memory_order_relaxed);
+    b.rate = sampleRate;
+    b.transposition = transposition;
     const bool bypassed = controls_.bypass.load(std::memory_order_relaxed) != 0;
-    const double rate = sampleRate;
     const bool monoOut = outL == outR;
+    float* lines = frames_[0].sample;
 
-    float* line[kCount];
-    for (int i = 0; i < kCount; ++i)
-        line[i] = lineData(i);
-
-    float offset = kDenormalOffset;
-    for (std::int32_t n = 0; n < frames; ++n) {
-        // 1-2: inputs, read before any output of this sample is written (buffers may alias).
-        const float rawL = inL[n];
-        const float rawR = inR[n];
-        float exciteL, exciteR, dryL, dryR;
-        if (!bypassed) {
-            exciteL = dryL = rawL + offset;
-            exciteR = dryR = rawR + offset;
-        } else {
-            exciteL = exciteR = offset;
-            dryL = rawL;
-            dryR = rawR;
-        }
-        offset = -offset;
-
-        // 3: damping filters.
-        for (int i = 0; i < kCount; ++i) {
-            const double s = state_[i];
-            state_[i] =
-                static_cast<float>(s + damping * (static_cast<double>(line[i][read_[i]]) - s));
-        }
-        // 4-5: every line receives the same excitation.
-        const double excitation =
-            kExcitationScale * (static_cast<double>(exciteL) + static_cast<double>(exciteR));
-        for (int i = 0; i < kCount; ++i)
-            line[i][write_] = static_cast<float>(excitation + feedback * state_[i]);
-
-        // 6: each channel gathers six filter states and six raw taps of the other strings.
-        double sumL = state_[0];
-        sumL += state_[2];
-        sumL += state_[4];
-        sumL += state_[6];
-        sumL += state_[8];
-        sumL += state_[10];
-        sumL += line[1][read_[10]];
-        sumL += line[3][read_[8]];
-        sumL += line[5][read_[6]];
-        sumL += line[7][read_[4]];
-        sumL += line[9][read_[2]];
-        sumL += line[11][read_[0]];
-        double sumR = state_[1];
-        sumR += state_[3];
-        sumR += state_[5];
-        sumR += state_[7];
-        sumR += state_[9];
-        sumR += state_[11];
-        sumR += line[0][read_[11]];
-        sumR += line[2][read_[9]];
-        sumR += line[4][read_[7]];
-        sumR += line[6][read_[5]];
-        sumR += line[8][read_[3]];
-        sumR += line[10][read_[1]];
-
-        // 7: dry/wet blend.
-        const double dl = dryL;
-        const double dr = dryR;
-        const float yL = static_cast<float>(dl + mix * (kWetScale * sumL - dl));
-        const float yR = static_cast<float>(dr + mix * (kWetScale * sumR - dr));
-
-        // 8: detune glide.
-        {
-            const double d = static_cast<double>(detuneTarget) - static_cast<double>(detune_);
-            if (static_cast<double>(static_cast<float>(std::fabs(d))) > kDetuneSnap)
-                detune_ = static_cast<float>(static_cast<double>(detune_) + d * kDetuneGlide);
-            else
-                detune_ = detuneTarget;
-        }
-        // 9: tuning glide: constant speed while far, easing in when close, then a snap.
-        {
-            const double current = tuning_;
-            const double d = static_cast<double>(tuningTarget) - current;
-            if (static_cast<double>(static_cast<float>(std::fabs(d))) > kTuningSnap) {
-                const double proposal = static_cast<float>(current + d * kTuningGlide);
-                if (std::fabs(proposal - current) > kTuningStepLimit)
-                    tuning_ = static_cast<float>(proposal > current ? current + kTuningStepLimit
-                                                                    : current - kTuningStepLimit);
-                else
-                    tuning_ = static_cast<float>(proposal);
-            } else {
-                tuning_ = tuningTarget;
-            }
-        }
-        // 10: read positions for the next sample.
-        for (int i = 0; i < kCount; ++i)
-            read_[i] = readPosition(write_, loopLength(i, rate, tuning_, detune_, transposition));
-
-        // 11: outputs; a shared buffer gets the mean of both channels.
-        if (monoOut) {
-            outL[n] = static_cast<float>((static_cast<double>(yL) + static_cast<double>(yR)) *
-                                         outputGain * kMonoOutputScale);
-        } else {
-            outL[n] = static_cast<float>(outputGain * yL);
-            outR[n] = static_cast<float>(outputGain * yR);
-        }
-
-        // 12: advance.
-        write_ = (write_ + 1) & kLineMask;
-        for (int i = 0; i < kCount; ++i)
-            read_[i] = (read_[i] + 1) & kLineMask;
+    // Bitwise equal: the glide steps then leave both values exactly as they are.
+    const auto bits = [](float x) { return std::bit_cast<std::uint32_t>(x); };
+    const bool gliding =
+        bits(state_.tuning) != bits(b.tuningTarget) || bits(state_.detune) != bits(b.detuneTarget);
+    const LengthKey key{bits(sampleRate), bits(transposition), bits(state_.tuning),
+                        bits(state_.detune)};
+    const bool steady =
+        !gliding &&
+        (lengthKeyValid_ && key == lengthKey_ ? advancesByOne_ : steadyPositionsHold(key));
+    const int isa = wide.load(std::memory_order_relaxed);
+    if (!steady) {
+        kRecomputed[isa].at[bypassed][monoOut](state_, lines, b, inL, inR, outL, outR, 0, frames);
+        tracking_ = false;
+        return;
     }
+    std::int32_t start = 0;
+    if (!tracking_) { // one sample computes the positions, later ones advance them
+        kRecomputed[isa].at[bypassed][monoOut](state_, lines, b, inL, inR, outL, outR, 0, 1);
+        start = 1;
+        tracking_ = true;
+    }
+    kAdvanced[isa].at[bypassed][monoOut](state_, lines, b, inL, inR, outL, outR, start, frames);
 }
