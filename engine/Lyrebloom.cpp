@@ -1,14 +1,17 @@
 #include "engine/Lyrebloom.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
+#include "editor/ADEditor.h"
 #include "engine/FactoryPrograms.h"
 #include "engine/ParameterMapping.h"
 #include "engine/ParameterText.h"
 #include "shell/AEffEditor.h"
 #include "shell/EffectIdentity.h"
 
-Lyrebloom::Lyrebloom(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, 1, kNumParams) {
+Lyrebloom::Lyrebloom(audioMasterCallback audioMaster) : CPresetSystemEffect(audioMaster) {
     setNumInputs(2);
     setNumOutputs(2);
     canProcessReplacing();
@@ -16,9 +19,12 @@ Lyrebloom::Lyrebloom(audioMasterCallback audioMaster) : AudioEffectX(audioMaster
     setInitialDelay(0);
 
     // construction step 4: the editor object
+    new ADEditor(this);
 
-    // Until stored programs exist, the first factory program is what a new instance plays.
-    applyProgramValues(kFactoryPrograms[0].values);
+    setupFactoryPrograms();
+    // The user's default bank and preset, when stored, replace factory programs here.
+    loadStoredDefaults();
+    selectProgram(0);
 
     // Clean lines before the first block, whatever applying the program did.
     suspend();
@@ -28,9 +34,14 @@ Lyrebloom::Lyrebloom(audioMasterCallback audioMaster) : AudioEffectX(audioMaster
 
 Lyrebloom::~Lyrebloom() = default;
 
-void Lyrebloom::applyProgramValues(const float* values) {
-    for (VstInt32 i = 0; i < kNumParams; ++i)
-        setParameter(i, values[i]);
+void Lyrebloom::setupFactoryPrograms() {
+    for (int k = 0; k < kNumFactoryPrograms; ++k) {
+        ProgramRecord program;
+        std::copy(std::begin(kFactoryPrograms[k].values), std::end(kFactoryPrograms[k].values),
+                  program.values);
+        nameProgram(program, kFactoryPrograms[k].name);
+        setStoredProgram(k, program);
+    }
 }
 
 void Lyrebloom::suspend() {
@@ -69,9 +80,11 @@ void Lyrebloom::setParameter(VstInt32 index, float value) {
     if (isParameterIndex(index)) values_[index].store(value, std::memory_order_relaxed);
     switch (index) {
     case kOutput:
+        storeSharedValue(index, value);
         c.outputGain.store(mapping::outputGain(value), std::memory_order_relaxed);
         break;
     case kMix:
+        storeSharedValue(index, value);
         c.mix.store(value, std::memory_order_relaxed);
         break;
     case kDecay:
@@ -92,11 +105,17 @@ void Lyrebloom::setParameter(VstInt32 index, float value) {
         c.detuneTarget.store(value, std::memory_order_relaxed);
         break;
     case kBypass:
+        storeSharedValue(index, value);
         c.bypass.store(mapping::bypassValue(value), std::memory_order_relaxed);
         break;
     default:
         break;
     }
+    // Applying a program must not write its own values back into the store. The shared values
+    // are in every program already; writing the current one again could leave it apart from
+    // the other five when a program switch races with this change.
+    const bool shared = index == kOutput || index == kMix || index == kBypass;
+    if (!shared && !isApplyingProgram()) CPresetSystemEffect::setParameter(index, value);
     if (editor) editor->setParameter(index, value);
 }
 

@@ -1,13 +1,13 @@
-// The effect: eight parameters driving the twelve-string resonator bank.
+// The effect: eight parameters driving the twelve-string resonator bank, and its programs.
 #pragma once
 
 #include <atomic>
 
 #include "engine/Parameters.h"
 #include "engine/ResonatorBank.h"
-#include "shell/AudioEffectX.h"
+#include "presets/CPresetSystemEffect.h"
 
-class Lyrebloom : public AudioEffectX {
+class Lyrebloom : public CPresetSystemEffect {
   public:
     explicit Lyrebloom(audioMasterCallback audioMaster);
     ~Lyrebloom() override;
@@ -33,11 +33,12 @@ class Lyrebloom : public AudioEffectX {
     VstInt32 getVendorVersion() override;
     VstInt32 getPlugCategory() override;
 
+    void setupFactoryPrograms() override;
+
     // For tests that look inside the strings.
     const ResonatorBank& bank() const { return bank_; }
 
   private:
-    void applyProgramValues(const float* values);
     void setTransposition(float x);
 
     std::atomic<float> values_[kNumParams] = {};

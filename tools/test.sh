@@ -6,12 +6,21 @@ cd "$(dirname "$0")/.."
 tools/setup.sh
 
 jobs=$(nproc)
+# Tests store defaults, memories and remembered paths: keep them out of the user's own settings.
+export XDG_CONFIG_HOME
+XDG_CONFIG_HOME=$(mktemp -d)
 xvfb_pid=""
+cleanup() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$XDG_CONFIG_HOME"
+}
+trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
-  export DISPLAY=:89
+  n=89
+  while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  export DISPLAY=":$n"
   Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb_pid=$!
-  trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true' EXIT
   sleep 1
 fi
 

@@ -1,0 +1,175 @@
+#include "presets/CPresetSystemEditor.h"
+
+#include <unistd.h>
+
+#include <string>
+
+#include "presets/CPresetSystemEffect.h"
+#include "presets/PresetRecords.h"
+#include "presets/StoredSettings.h"
+
+CPresetSystemEditor::CPresetSystemEditor(AudioEffect* effect)
+    : AEffGUIEditor(effect), presetEffect_(dynamic_cast<CPresetSystemEffect*>(effect)),
+      settings_(makeUserSettingsStore()) {
+    // A working directory longer than the buffer is not remembered at all.
+    if (!::getcwd(directory_, sizeof directory_)) directory_[0] = 0;
+}
+
+CPresetSystemEditor::~CPresetSystemEditor() {
+    storeRememberedPaths();
+}
+
+void CPresetSystemEditor::showProgramName(const char* /*name*/) {}
+
+void CPresetSystemEditor::showBankNames(const ProgramNames& /*names*/) {}
+
+std::uint32_t CPresetSystemEditor::uniqueID() const {
+    return static_cast<std::uint32_t>(presetEffect_->getEffectUniqueID());
+}
+
+void CPresetSystemEditor::loadStoredDefaults() {
+    loadDefaultBank();
+    loadDefaultPreset();
+    loadRememberedPaths();
+}
+
+void CPresetSystemEditor::makePresetRecord(std::uint8_t* record) {
+    if (presetEffect_) records::makePreset(presetEffect_->currentProgram(), uniqueID(), record);
+}
+
+void CPresetSystemEditor::makeBankRecord(std::uint8_t* record) {
+    if (presetEffect_) records::makeBank(presetEffect_->programs(), uniqueID(), record);
+}
+
+void CPresetSystemEditor::loadPresetRecord(const std::uint8_t* record, bool reversed) {
+    if (!presetEffect_) return;
+    const auto program = records::decodePreset(record, uniqueID(), reversed);
+    if (!program) return;
+    char name[kProgramNameBuffer];
+    copyProgramName(*program, name);
+    showProgramName(name);
+    presetEffect_->loadCurrentProgram(*program);
+}
+
+void CPresetSystemEditor::loadBankRecord(const std::uint8_t* record, bool reversed) {
+    if (!presetEffect_) return;
+    const auto bank = records::decodeBank(record, uniqueID(), reversed);
+    // A refused bank still leaves program 0 current and applied.
+    presetEffect_->loadPrograms(bank ? &*bank : nullptr);
+    if (!bank) return;
+    ProgramNames names;
+    for (int k = 0; k < kNumStoredPrograms; ++k)
+        copyProgramName((*bank)[k], names[k].data());
+    showBankNames(names);
+}
+
+void CPresetSystemEditor::storePresetValue(std::u16string_view name) {
+    std::uint8_t record[records::kPresetSize] = {};
+    makePresetRecord(record);
+    settings::storeRecord(*settings_, name, record, sizeof record);
+}
+
+void CPresetSystemEditor::recallPresetValue(std::u16string_view name) {
+    std::uint8_t record[records::kPresetSize] = {};
+    settings::loadRecord(*settings_, name, record, sizeof record);
+    loadPresetRecord(record, false);
+}
+
+void CPresetSystemEditor::storeDefaultPreset() {
+    storePresetValue(settings::kDefaultPreset);
+}
+
+void CPresetSystemEditor::deleteDefaultPreset() {
+    settings::deleteValue(*settings_, settings::kDefaultPreset);
+}
+
+void CPresetSystemEditor::loadDefaultPreset() {
+    recallPresetValue(settings::kDefaultPreset);
+}
+
+void CPresetSystemEditor::storeDefaultBank() {
+    std::uint8_t record[records::kBankSize] = {};
+    makeBankRecord(record);
+    settings::storeRecord(*settings_, settings::kDefaultBank, record, sizeof record);
+}
+
+void CPresetSystemEditor::deleteDefaultBank() {
+    settings::deleteValue(*settings_, settings::kDefaultBank);
+}
+
+void CPresetSystemEditor::loadDefaultBank() {
+    std::uint8_t record[records::kBankSize] = {};
+    settings::loadRecord(*settings_, settings::kDefaultBank, record, sizeof record);
+    loadBankRecord(record, false);
+}
+
+void CPresetSystemEditor::storeMemoA() {
+    storePresetValue(settings::kMemoA);
+}
+
+void CPresetSystemEditor::storeMemoB() {
+    storePresetValue(settings::kMemoB);
+}
+
+void CPresetSystemEditor::recallMemoA() {
+    recallPresetValue(settings::kMemoA);
+}
+
+void CPresetSystemEditor::recallMemoB() {
+    recallPresetValue(settings::kMemoB);
+}
+
+void CPresetSystemEditor::loadRememberedPaths() {
+    settings::loadPaths(*settings_, {directory_, bankFileName_, presetFileName_});
+}
+
+void CPresetSystemEditor::storeRememberedPaths() {
+    settings::storePaths(*settings_, {directory_, bankFileName_, presetFileName_});
+}
+
+void CPresetSystemEditor::loadFile(const char* path, char* fileName, std::size_t size, bool bank,
+                                   bool reversed) {
+    try {
+        const std::string target = recordfiles::targetPath(path, directory_);
+        recordfiles::splitPath(path, fileName, directory_);
+        std::uint8_t record[records::kBankSize] = {};
+        recordfiles::read(target, record, size);
+        if (bank)
+            loadBankRecord(record, reversed);
+        else
+            loadPresetRecord(record, reversed);
+    } catch (...) {
+        // Out of memory for the path: the command does nothing, like a cancelled dialog.
+    }
+}
+
+bool CPresetSystemEditor::saveFile(const char* path, char* fileName, bool bank) {
+    try {
+        const std::string target = recordfiles::targetPath(path, directory_);
+        recordfiles::splitPath(path, fileName, directory_);
+        std::uint8_t record[records::kBankSize] = {};
+        if (bank)
+            makeBankRecord(record);
+        else
+            makePresetRecord(record);
+        return recordfiles::write(target, record, bank ? records::kBankSize : records::kPresetSize);
+    } catch (...) {
+        return false;
+    }
+}
+
+void CPresetSystemEditor::loadPresetFile(const char* path, bool reversed) {
+    loadFile(path, presetFileName_, records::kPresetSize, false, reversed);
+}
+
+void CPresetSystemEditor::loadBankFile(const char* path, bool reversed) {
+    loadFile(path, bankFileName_, records::kBankSize, true, reversed);
+}
+
+bool CPresetSystemEditor::savePresetFile(const char* path) {
+    return saveFile(path, presetFileName_, false);
+}
+
+bool CPresetSystemEditor::saveBankFile(const char* path) {
+    return saveFile(path, bankFileName_, true);
+}

@@ -1,0 +1,114 @@
+#include "toolkit/CDrawContext.h"
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+// Texts are 8-bit Latin-1 strings; Cairo wants UTF-8 and stops drawing on invalid input.
+std::string latin1ToUtf8(const char* text) {
+    std::string result;
+    for (const char* p = text; p && *p; ++p) {
+        const auto byte = static_cast<unsigned char>(*p);
+        if (byte < 0x80) {
+            result += static_cast<char>(byte);
+        } else {
+            result += static_cast<char>(0xC0 | (byte >> 6));
+            result += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+CDrawContext::CDrawContext(cairo_t* cairo) : cairo(cairo) {}
+
+void CDrawContext::applyColor(const CColor& color) {
+    cairo_set_source_rgba(cairo, color.red / 255.0, color.green / 255.0, color.blue / 255.0,
+                          color.alpha / 255.0);
+}
+
+void CDrawContext::applyFont() {
+    const int style = font.getStyle();
+    cairo_select_font_face(cairo, font.getName().c_str(),
+                           (style & kItalicFace) ? CAIRO_FONT_SLANT_ITALIC
+                                                 : CAIRO_FONT_SLANT_NORMAL,
+                           (style & kBoldFace) ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cairo, font.getSize());
+}
+
+void CDrawContext::drawRect(const CRect& rect, CDrawStyle style) {
+    if (style != kDrawStroked) {
+        cairo_rectangle(cairo, rect.left, rect.top, rect.getWidth(), rect.getHeight());
+        applyColor(fillColor);
+        cairo_fill(cairo);
+    }
+    if (style != kDrawFilled) {
+        // Half-pixel inset keeps one-pixel lines on whole pixels.
+        const CCoord half = lineWidth / 2;
+        cairo_rectangle(cairo, rect.left + half, rect.top + half, rect.getWidth() - lineWidth,
+                        rect.getHeight() - lineWidth);
+        cairo_set_line_width(cairo, lineWidth);
+        applyColor(frameColor);
+        cairo_stroke(cairo);
+    }
+}
+
+void CDrawContext::drawLine(const CPoint& from, const CPoint& to) {
+    cairo_move_to(cairo, from.x, from.y);
+    cairo_line_to(cairo, to.x, to.y);
+    cairo_set_line_width(cairo, lineWidth);
+    applyColor(frameColor);
+    cairo_stroke(cairo);
+}
+
+void CDrawContext::drawString(const char* text, const CRect& box, CHoriTxtAlign align,
+                              bool antialias) {
+    if (!text || !*text) return;
+    const std::string utf8 = latin1ToUtf8(text);
+    cairo_save(cairo);
+    cairo_rectangle(cairo, box.left, box.top, box.getWidth(), box.getHeight());
+    cairo_clip(cairo);
+    applyFont();
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options,
+                                     antialias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+    cairo_set_font_options(cairo, options);
+    cairo_font_options_destroy(options);
+
+    cairo_text_extents_t extents;
+    cairo_text_extents(cairo, utf8.c_str(), &extents);
+    cairo_font_extents_t fontExtents;
+    cairo_font_extents(cairo, &fontExtents);
+    CCoord x = box.left;
+    if (align == kCenterText)
+        x = box.left + (box.getWidth() - extents.x_advance) / 2;
+    else if (align == kRightText)
+        x = box.right - extents.x_advance;
+    const CCoord baseline =
+        box.top + (box.getHeight() + fontExtents.ascent - fontExtents.descent) / 2;
+    cairo_move_to(cairo, std::round(x), std::round(baseline));
+    applyColor(fontColor);
+    cairo_show_text(cairo, utf8.c_str());
+    cairo_restore(cairo);
+}
+
+CCoord CDrawContext::getStringWidth(const char* text) {
+    cairo_save(cairo);
+    applyFont();
+    cairo_text_extents_t extents;
+    cairo_text_extents(cairo, latin1ToUtf8(text).c_str(), &extents);
+    cairo_restore(cairo);
+    return extents.x_advance;
+}
+
+void CDrawContext::pushClip(const CRect& rect) {
+    cairo_save(cairo);
+    cairo_rectangle(cairo, rect.left, rect.top, rect.getWidth(), rect.getHeight());
+    cairo_clip(cairo);
+}
+
+void CDrawContext::popClip() {
+    cairo_restore(cairo);
+}

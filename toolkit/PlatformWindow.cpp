@@ -1,0 +1,310 @@
+#include "toolkit/PlatformWindow.h"
+
+// This copy of pugl's headers leaves out their extern "C" block.
+extern "C" {
+#include <pugl/cairo.h>
+#include <pugl/pugl.h>
+}
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <cairo-xlib.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "toolkit/CDrawContext.h"
+#include "toolkit/CFrame.h"
+
+namespace {
+
+constexpr double kDoubleClickSeconds = 0.4;
+constexpr double kDoubleClickDistance = 4.0;
+
+PuglStatus onPuglEvent(PuglView* view, const PuglEvent* event) {
+    auto* window = static_cast<PlatformWindow*>(puglGetHandle(view));
+    return window ? static_cast<PuglStatus>(window->handleEvent(event)) : PUGL_SUCCESS;
+}
+
+int32_t modifiers(PuglMods state) {
+    int32_t result = 0;
+    if (state & PUGL_MOD_SHIFT) result |= kShift;
+    if (state & PUGL_MOD_CTRL) result |= kControl;
+    if (state & PUGL_MOD_ALT) result |= kAlt;
+    return result;
+}
+
+uint8_t keyModifiers(PuglMods state) {
+    uint8_t result = 0;
+    if (state & PUGL_MOD_SHIFT) result |= kModifierShift;
+    if (state & PUGL_MOD_CTRL) result |= kModifierControl;
+    if (state & PUGL_MOD_ALT) result |= kModifierAlternate;
+    return result;
+}
+
+int32_t buttonFlag(uint32_t button) {
+    switch (button) {
+    case 0:
+        return kLButton;
+    case 1:
+        return kMButton;
+    case 2:
+        return kRButton;
+    default:
+        return 0;
+    }
+}
+
+uint8_t virtualKey(uint32_t key) {
+    switch (key) {
+    case PUGL_KEY_BACKSPACE:
+        return VKEY_BACK;
+    case PUGL_KEY_ESCAPE:
+        return VKEY_ESCAPE;
+    case PUGL_KEY_DELETE:
+        return VKEY_DELETE;
+    case '\r':
+        return VKEY_RETURN;
+    case '\t':
+        return VKEY_TAB;
+    case PUGL_KEY_LEFT:
+        return VKEY_LEFT;
+    case PUGL_KEY_RIGHT:
+        return VKEY_RIGHT;
+    case PUGL_KEY_UP:
+        return VKEY_UP;
+    case PUGL_KEY_DOWN:
+        return VKEY_DOWN;
+    case PUGL_KEY_HOME:
+        return VKEY_HOME;
+    case PUGL_KEY_END:
+        return VKEY_END;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+bool DoubleClickDetector::press(double timeSeconds, double x, double y) {
+    const bool isDouble = lastTime >= 0 && timeSeconds - lastTime <= kDoubleClickSeconds &&
+                          std::fabs(x - lastX) <= kDoubleClickDistance &&
+                          std::fabs(y - lastY) <= kDoubleClickDistance;
+    // A double click consumes the pair; a third press starts over.
+    lastTime = isDouble ? -1 : timeSeconds;
+    lastX = x;
+    lastY = y;
+    return isDouble;
+}
+
+PlatformWindow::PlatformWindow(CFrame& frame, void* parentWindow) : frame(frame) {
+    world = puglNewWorld(PUGL_MODULE, 0);
+    if (!world) return;
+    puglSetClassName(world, "LyrebloomEditor");
+    PuglView* newView = puglNewView(world);
+    if (!newView) return;
+    const CRect& size = frame.getViewSize();
+    puglSetHandle(newView, this);
+    puglSetBackend(newView, puglCairoBackend());
+    puglSetEventFunc(newView, onPuglEvent);
+    puglSetViewHint(newView, PUGL_RESIZABLE, 0);
+    puglSetParentWindow(newView, reinterpret_cast<PuglNativeView>(parentWindow));
+    puglSetSizeHint(newView, PUGL_DEFAULT_SIZE, static_cast<PuglSpan>(size.getWidth()),
+                    static_cast<PuglSpan>(size.getHeight()));
+    puglSetPosition(newView, 0, 0);
+    if (puglRealize(newView) != PUGL_SUCCESS || puglShow(newView) != PUGL_SUCCESS) {
+        puglFreeView(newView);
+        return;
+    }
+    view = newView;
+}
+
+// The frame draws the invalid area into an image buffer of our own; only the changed part
+// is then copied to the window.
+void PlatformWindow::paint(cairo_t* target) {
+    const CRect area = frame.getInvalidArea();
+    if (area.isEmpty()) return;
+
+    const CRect& size = frame.getViewSize();
+    if (!buffer)
+        buffer = cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
+                                            static_cast<int>(std::ceil(size.getWidth())),
+                                            static_cast<int>(std::ceil(size.getHeight())));
+    cairo_t* cairo = cairo_create(buffer);
+    {
+        CDrawContext context(cairo);
+        frame.drawInvalidArea(&context);
+    }
+    cairo_destroy(cairo);
+    cairo_surface_flush(buffer);
+    if (!putImage(target, area)) {
+        cairo_save(target);
+        cairo_rectangle(target, area.left, area.top, area.getWidth(), area.getHeight());
+        cairo_clip(target);
+        cairo_set_source_surface(target, buffer, 0, 0);
+        cairo_set_operator(target, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(target);
+        cairo_restore(target);
+    }
+}
+
+// Copies the buffer to the window's pixmap with a plain XPutImage when the visual is the
+// usual 24-bit true colour. Cairo's own upload goes through shared memory, and that path
+// loses a little memory every time an X connection closes.
+bool PlatformWindow::putImage(cairo_t* target, const CRect& area) {
+    cairo_surface_t* surface = cairo_get_target(target);
+    if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_XLIB) return false;
+    Visual* visual = cairo_xlib_surface_get_visual(surface);
+    if (!visual || cairo_xlib_surface_get_depth(surface) != 24 || visual->red_mask != 0xFF0000 ||
+        visual->green_mask != 0x00FF00 || visual->blue_mask != 0x0000FF)
+        return false;
+    Display* display = cairo_xlib_surface_get_display(surface);
+    const int width = cairo_image_surface_get_width(buffer);
+    const int height = cairo_image_surface_get_height(buffer);
+    XImage* image = XCreateImage(display, visual, 24, ZPixmap, 0,
+                                 reinterpret_cast<char*>(cairo_image_surface_get_data(buffer)),
+                                 static_cast<unsigned>(width), static_cast<unsigned>(height), 32,
+                                 cairo_image_surface_get_stride(buffer));
+    if (!image) return false;
+    image->byte_order = LSBFirst; // the buffer holds native little-endian words
+    const Drawable drawable = cairo_xlib_surface_get_drawable(surface);
+    GC gc = XCreateGC(display, drawable, 0, nullptr);
+    const int left = static_cast<int>(std::floor(area.left));
+    const int top = static_cast<int>(std::floor(area.top));
+    const int right = std::min(width, static_cast<int>(std::ceil(area.right)));
+    const int bottom = std::min(height, static_cast<int>(std::ceil(area.bottom)));
+    cairo_surface_flush(surface);
+    XPutImage(display, drawable, gc, image, left, top, left, top,
+              static_cast<unsigned>(right - left), static_cast<unsigned>(bottom - top));
+    XFreeGC(display, gc);
+    image->data = nullptr; // the pixels belong to the buffer
+    XDestroyImage(image);
+    cairo_surface_mark_dirty_rectangle(surface, left, top, right - left, bottom - top);
+    return true;
+}
+
+PlatformWindow::~PlatformWindow() {
+    if (buffer) cairo_surface_destroy(buffer);
+    if (view) {
+        puglSetHandle(view, nullptr);
+        puglFreeView(view);
+    }
+    if (world) puglFreeWorld(world);
+}
+
+void* PlatformWindow::nativeWindow() const {
+    return view ? reinterpret_cast<void*>(puglGetNativeView(view)) : nullptr;
+}
+
+void PlatformWindow::update() {
+    if (world) puglUpdate(world, 0.0);
+}
+
+bool PlatformWindow::startTimer(uintptr_t id, uint32_t intervalMs) {
+    return view && puglStartTimer(view, id, intervalMs / 1000.0) == PUGL_SUCCESS;
+}
+
+void PlatformWindow::grabFocus() {
+    if (view) puglGrabFocus(view);
+}
+
+void PlatformWindow::stopTimer(uintptr_t id) {
+    if (view) puglStopTimer(view, id);
+}
+
+int PlatformWindow::handleEvent(const void* rawEvent) {
+    const auto* event = static_cast<const PuglEvent*>(rawEvent);
+    switch (event->type) {
+    case PUGL_UPDATE:
+        // Hand what the frame invalidated since the last pass to pugl's expose merging.
+        if (redrawRequested) {
+            redrawRequested = false;
+            const CRect area = frame.getInvalidArea();
+            if (!area.isEmpty()) {
+                const auto left = static_cast<PuglCoord>(std::floor(area.left));
+                const auto top = static_cast<PuglCoord>(std::floor(area.top));
+                puglPostRedisplayRect(view, {left, top,
+                                             static_cast<PuglSpan>(std::ceil(area.right) - left),
+                                             static_cast<PuglSpan>(std::ceil(area.bottom) - top)});
+            }
+        }
+        break;
+    case PUGL_EXPOSE: {
+        const PuglExposeEvent& expose = event->expose;
+        frame.invalidRect(
+            CRect(expose.x, expose.y, expose.x + expose.width, expose.y + expose.height));
+        redrawRequested = false;
+        auto* target = static_cast<cairo_t*>(puglGetContext(view));
+        if (target) paint(target);
+        break;
+    }
+    case PUGL_BUTTON_PRESS: {
+        const PuglButtonEvent& button = event->button;
+        const int32_t flag = buttonFlag(button.button);
+        if (!flag) break;
+        pressedButtons |= flag;
+        int32_t state = flag | modifiers(button.state);
+        if (flag == kLButton && clicks.press(button.time, button.x, button.y))
+            state |= kDoubleClick;
+        CPoint where(button.x, button.y);
+        frame.onMouseDown(where, state);
+        break;
+    }
+    case PUGL_BUTTON_RELEASE: {
+        const PuglButtonEvent& button = event->button;
+        const int32_t flag = buttonFlag(button.button);
+        if (!flag) break;
+        pressedButtons &= ~flag;
+        CPoint where(button.x, button.y);
+        frame.onMouseUp(where, flag | modifiers(button.state));
+        break;
+    }
+    case PUGL_MOTION: {
+        const PuglMotionEvent& motion = event->motion;
+        CPoint where(motion.x, motion.y);
+        frame.onMouseMoved(where, pressedButtons | modifiers(motion.state));
+        break;
+    }
+    case PUGL_POINTER_OUT: {
+        CPoint where(event->crossing.x, event->crossing.y);
+        frame.onMouseExited(where, pressedButtons);
+        break;
+    }
+    case PUGL_SCROLL: {
+        const PuglScrollEvent& scroll = event->scroll;
+        float distance = 0;
+        if (scroll.direction == PUGL_SCROLL_UP) distance = 1;
+        if (scroll.direction == PUGL_SCROLL_DOWN) distance = -1;
+        if (scroll.direction == PUGL_SCROLL_SMOOTH) distance = static_cast<float>(scroll.dy);
+        if (distance != 0)
+            frame.onWheel(CPoint(scroll.x, scroll.y), distance,
+                          pressedButtons | modifiers(scroll.state));
+        break;
+    }
+    case PUGL_KEY_PRESS:
+    case PUGL_KEY_RELEASE: {
+        const PuglKeyEvent& key = event->key;
+        const uint8_t virt = virtualKey(key.key);
+        if (!virt) break; // printable keys arrive as text events
+        CKeyCode code{0, virt, keyModifiers(key.state)};
+        if (event->type == PUGL_KEY_PRESS)
+            frame.onKeyDown(code);
+        else
+            frame.onKeyUp(code);
+        break;
+    }
+    case PUGL_TEXT: {
+        const PuglTextEvent& text = event->text;
+        if (text.character < 0x20 || text.character == 0x7F || text.character > 0xFF) break;
+        CKeyCode code{static_cast<int32_t>(text.character), 0, keyModifiers(text.state)};
+        frame.onKeyDown(code);
+        break;
+    }
+    case PUGL_TIMER:
+        frame.onWindowTimer(event->timer.id);
+        break;
+    default:
+        break;
+    }
+    return PUGL_SUCCESS;
+}
