@@ -55,8 +55,9 @@ void detuneGlide(benchmark::State& s) {
 
 } // namespace
 
-BENCHMARK(steady)->Args({512, 44100})->Unit(benchmark::kMicrosecond);
-BENCHMARK(tuningGlide)->Args({512, 44100})->Unit(benchmark::kMicrosecond);
-BENCHMARK(detuneGlide)->Args({512, 44100})->Unit(benchmark::kMicrosecond);
+// Blocks of 1 and 32 show what each block costs on top of its samples.
+BENCHMARK(steady)->ArgsProduct({{1, 32, 512}, {44100}})->Unit(benchmark::kMicrosecond);
+BENCHMARK(tuningGlide)->ArgsProduct({{1, 32, 512}, {44100}})->Unit(benchmark::kMicrosecond);
+BENCHMARK(detuneGlide)->ArgsProduct({{1, 32, 512}, {44100}})->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

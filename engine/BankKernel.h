@@ -19,19 +19,17 @@ namespace bankkernel {
 using namespace strings;
 using Float4 = float __attribute__((vector_size(16)));
 
-// Derived values, read once per block.
-struct Block {
-    double outputGain, damping, feedback, mix;
-    float tuningTarget, detuneTarget;
-    double rate, transposition;
-};
-
-// Samples whose glide steps and positions are worked out ahead of their audio.
-inline constexpr std::int32_t kStretch = 32;
+using Block = ResonatorBank::Block;
+using State = ResonatorBank::State;
+inline constexpr std::int32_t kAhead = ResonatorBank::kAhead;
 
 // Recomputed: glide steps and loop lengths every sample. Advanced: no glide runs and the read
 // positions simply move on with the write position.
 enum class Positions { Recomputed, Advanced };
+
+// A frame's samples written as floats: unlike a byte copy, this store cannot change the int32
+// distances the taps of the same sample read at, so they stay in registers.
+using Float4Unaligned = float __attribute__((vector_size(16), aligned(4)));
 
 // Filter states widened to double. They stay exact float values: every update is rounded to
 // float and widened again.
@@ -53,12 +51,6 @@ LYRE_INLINE __m128d widenPair(const float* a, const float* b) {
     return _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(a), _mm_load_ss(b)));
 }
 
-// Where each string reads, relative to the frame being written: string i's own line at its own
-// position. The taps of the other channel's lines lie in the same frame.
-struct Deltas {
-    alignas(16) std::int32_t at[kCount];
-};
-
 LYRE_INLINE Int4 loadInts(const std::int32_t* p) {
     Int4 v;
     std::memcpy(&v, p, sizeof v);
@@ -68,6 +60,8 @@ LYRE_INLINE void storeInts(std::int32_t* p, Int4 v) {
     std::memcpy(p, &v, sizeof v);
 }
 
+// Where each string reads, relative to the frame being written: string i's own line at its own
+// position. The taps of the other channel's lines lie in the same frame.
 LYRE_INLINE void deltasFor(const std::int32_t* read, std::int32_t write, std::int32_t* at) {
     for (int q = 0; q < kQuads; ++q) {
         const Int4 lane = {4 * q, 4 * q + 1, 4 * q + 2, 4 * q + 3};
@@ -75,9 +69,12 @@ LYRE_INLINE void deltasFor(const std::int32_t* read, std::int32_t write, std::in
     }
 }
 
-LYRE_INLINE void advance(std::int32_t* read, std::int32_t by) {
-    for (int q = 0; q < kQuads; ++q)
-        storeInts(read + 4 * q, (loadInts(read + 4 * q) + by) & kLineMask);
+// The inverse of deltasFor().
+LYRE_INLINE void readsFromDeltas(const std::int32_t* at, std::int32_t write, std::int32_t* read) {
+    for (int q = 0; q < kQuads; ++q) {
+        const Int4 lane = {4 * q, 4 * q + 1, 4 * q + 2, 4 * q + 3};
+        storeInts(read + 4 * q, (write + (loadInts(at + 4 * q) - lane) / kCount) & kLineMask);
+    }
 }
 
 // Samples until the write position or any read position wraps.
@@ -151,7 +148,7 @@ LYRE_INLINE void sample(const Block& b, States& s, float* frame, const std::int3
     const Double4 g = {b.feedback, b.feedback, b.feedback, b.feedback};
     for (int q = 0; q < kQuads; ++q) {
         const Float4 out = __builtin_convertvector(excitation + g * s.quad[q], Float4);
-        std::memcpy(frame + 4 * q, &out, sizeof out);
+        *reinterpret_cast<Float4Unaligned*>(frame + 4 * q) = out;
     }
 
     // 6: (left, right) summed side by side: the state pairs (s0, s1), (s2, s3)... first, then
@@ -184,10 +181,59 @@ LYRE_INLINE void sample(const Block& b, States& s, float* frame, const std::int3
     }
 }
 
+// Glide steps and read positions of the next kAhead samples, from the state the next sample
+// starts from; they do not depend on the audio.
+LYRE_INLINE void fillAhead(State& st, const Block& b) {
+    State::Ahead& a = st.ahead;
+    float tuning = st.tuning, detune = st.detune;
+    std::int32_t w = st.write;
+    deltasFor(st.read, w, a.at[0]);
+    for (std::int32_t k = 0; k < kAhead; ++k) {
+        glideDetune(detune, b.detuneTarget);
+        glideTuning(tuning, b.tuningTarget);
+        Int4 next[kQuads];
+        if (!readPositionsNear(w, b.rate, b.inverse, tuning, detune, b.transposition, next)) {
+            LoopLengths lengths;
+            loopLengths(b.rate, tuning, detune, b.transposition, lengths);
+            readPositions(w, lengths, a.read[k]);
+            for (int q = 0; q < kQuads; ++q)
+                next[q] = loadInts(a.read[k] + 4 * q);
+        }
+        w = (w + 1) & kLineMask;
+        for (int q = 0; q < kQuads; ++q)
+            storeInts(a.read[k] + 4 * q, (next[q] + 1) & kLineMask);
+        if (k + 1 < kAhead) deltasFor(a.read[k], w, a.at[k + 1]);
+        a.tuning[k] = tuning;
+        a.detune[k] = detune;
+    }
+    a.next = 0;
+    a.count = kAhead;
+}
+
+// A block of one sample while the positions advance: no loop set-up, which would cost as much
+// again as the sample.
+template <bool Bypassed, bool MonoOut>
+LYRE_INLINE void runOne(State& st, const Block& b, const float* inL, const float* inR, float* outL,
+                        float* outR, std::int32_t n) {
+    States s;
+    for (int q = 0; q < kQuads; ++q)
+        load4(s.quad[q], &st.filter[4 * q]);
+    const float o = n % 2 == 0 ? kDenormalOffset : -kDenormalOffset;
+    sample<Bypassed, MonoOut>(b, s, b.lines + st.write * kCount, st.delta, o, inL, inR, outL, outR,
+                              n);
+    for (int q = 0; q < kQuads; ++q)
+        store4(&st.filter[4 * q], s.quad[q]);
+    st.write = (st.write + 1) & kLineMask;
+    if (--st.steadyRun == 0) readsFromDeltas(st.delta, st.write, st.read);
+}
+
 template <Positions P, bool Bypassed, bool MonoOut>
-LYRE_INLINE void run(ResonatorBank::State& st, float* lines, const Block& b, const float* inL,
-                     const float* inR, float* outL, float* outR, std::int32_t from,
-                     std::int32_t to) {
+LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* inR, float* outL,
+                     float* outR, std::int32_t from, std::int32_t to) {
+    if constexpr (P == Positions::Advanced) {
+        if (to - from == 1 && st.steadyRun > 0)
+            return runOne<Bypassed, MonoOut>(st, b, inL, inR, outL, outR, from);
+    }
     States s;
     for (int q = 0; q < kQuads; ++q)
         load4(s.quad[q], &st.filter[4 * q]);
@@ -195,62 +241,58 @@ LYRE_INLINE void run(ResonatorBank::State& st, float* lines, const Block& b, con
     float o = from % 2 == 0 ? kDenormalOffset : -kDenormalOffset;
 
     if constexpr (P == Positions::Advanced) {
-        // Between wraps every position moves with the write position, so the distances hold.
+        // Between wraps every position moves with the write position, so the distances hold;
+        // the positions themselves are only worked out again when a run ends.
         for (std::int32_t n = from; n < to;) {
             if (st.steadyRun == 0) {
                 st.steadyRun = untilWrap(st.read, write);
                 deltasFor(st.read, write, st.delta);
             }
             const std::int32_t length = std::min(to - n, st.steadyRun);
-            float* frame = lines + write * kCount;
+            float* frame = b.lines + write * kCount;
             for (std::int32_t k = n; k < n + length; ++k, frame += kCount) {
                 sample<Bypassed, MonoOut>(b, s, frame, st.delta, o, inL, inR, outL, outR, k);
                 o = -o;
             }
-            advance(st.read, length);
             write = (write + length) & kLineMask;
             st.steadyRun -= length;
             n += length;
+            if (st.steadyRun == 0) readsFromDeltas(st.delta, write, st.read);
         }
     } else {
-        // The glides and positions do not depend on the audio, so they are worked out for a
-        // stretch of samples first (8-10, 12), then the audio of that stretch runs (1-7, 11).
-        const RateTerms rate = rateTerms(b.rate);
-        const Reciprocals inverse = reciprocals();
-        float tuning = st.tuning, detune = st.detune;
-        Deltas ahead[kStretch + 1];
-        deltasFor(st.read, write, ahead[0].at);
-        for (std::int32_t n = from; n < to;) {
-            const std::int32_t length = std::min<std::int32_t>(kStretch, to - n);
-            std::int32_t w = write;
-            for (std::int32_t k = 0; k < length; ++k) {
-                glideDetune(detune, b.detuneTarget);
-                glideTuning(tuning, b.tuningTarget);
-                Int4 next[kQuads];
-                if (!readPositionsNear(w, rate, inverse, tuning, detune, b.transposition, next)) {
-                    LoopLengths lengths;
-                    loopLengths(rate, tuning, detune, b.transposition, lengths);
-                    readPositions(w, lengths, st.read);
-                    for (int q = 0; q < kQuads; ++q)
-                        next[q] = loadInts(st.read + 4 * q);
-                }
-                w = (w + 1) & kLineMask;
-                for (int q = 0; q < kQuads; ++q) {
-                    next[q] = (next[q] + 1) & kLineMask;
-                    storeInts(st.read + 4 * q, next[q]);
-                }
-                deltasFor(st.read, w, ahead[k + 1].at);
-            }
-            for (std::int32_t k = 0; k < length; ++k, o = -o)
-                sample<Bypassed, MonoOut>(b, s, lines + ((write + k) & kLineMask) * kCount,
-                                          ahead[k].at, o, inL, inR, outL, outR, n + k);
-            ahead[0] = ahead[length];
-            write = w;
-            n += length;
+        // The audio of each sample (1-7, 11) runs from the look-ahead (8-10, 12).
+        State::Ahead& a = st.ahead;
+        std::int32_t k = a.next;
+        if (to - from == 1 && k < a.count) {
+            sample<Bypassed, MonoOut>(b, s, b.lines + write * kCount, a.at[k], o, inL, inR, outL,
+                                      outR, from);
+            write = (write + 1) & kLineMask;
+            ++k;
+            for (int q = 0; q < kQuads; ++q)
+                storeInts(st.read + 4 * q, loadInts(a.read[k - 1] + 4 * q));
+            st.tuning = a.tuning[k - 1];
+            st.detune = a.detune[k - 1];
         }
-        st.tuning = tuning;
-        st.detune = detune;
-        st.steadyRun = 0;
+        for (std::int32_t n = k == a.next ? from : to; n < to;) {
+            if (k == a.count) {
+                st.write = write;
+                fillAhead(st, b);
+                k = 0;
+            }
+            const std::int32_t length = std::min(to - n, a.count - k);
+            for (std::int32_t j = 0; j < length; ++j, o = -o)
+                sample<Bypassed, MonoOut>(b, s, b.lines + ((write + j) & kLineMask) * kCount,
+                                          a.at[k + j], o, inL, inR, outL, outR, n + j);
+            write = (write + length) & kLineMask;
+            k += length;
+            n += length;
+            // The state the next sample starts from, should the look-ahead be dropped.
+            for (int q = 0; q < kQuads; ++q)
+                storeInts(st.read + 4 * q, loadInts(a.read[k - 1] + 4 * q));
+            st.tuning = a.tuning[k - 1];
+            st.detune = a.detune[k - 1];
+        }
+        a.next = k;
     }
 
     for (int q = 0; q < kQuads; ++q)

@@ -9,26 +9,26 @@
 #include "engine/ReadPosition.h"
 
 using namespace strings;
-using bankkernel::Block;
 using bankkernel::Positions;
 
 namespace {
 
-using Kernel = void (*)(ResonatorBank::State&, float*, const Block&, const float*, const float*,
-                        float*, float*, std::int32_t, std::int32_t);
+using Kernel = ResonatorBank::Kernel;
+using State = ResonatorBank::State;
+using Block = ResonatorBank::Block;
 
 template <Positions P, bool Bypassed, bool MonoOut>
-void plainKernel(ResonatorBank::State& st, float* lines, const Block& b, const float* inL,
-                 const float* inR, float* outL, float* outR, std::int32_t from, std::int32_t to) {
-    bankkernel::run<P, Bypassed, MonoOut>(st, lines, b, inL, inR, outL, outR, from, to);
+void plainKernel(State& st, const Block& b, const float* inL, const float* inR, float* outL,
+                 float* outR, std::int32_t from, std::int32_t to) {
+    bankkernel::run<P, Bypassed, MonoOut>(st, b, inL, inR, outL, outR, from, to);
 }
 
 // The same operations in 256-bit registers: same results, fewer instructions.
 template <Positions P, bool Bypassed, bool MonoOut>
-__attribute__((target("avx2"))) void
-avx2Kernel(ResonatorBank::State& st, float* lines, const Block& b, const float* inL,
-           const float* inR, float* outL, float* outR, std::int32_t from, std::int32_t to) {
-    bankkernel::run<P, Bypassed, MonoOut>(st, lines, b, inL, inR, outL, outR, from, to);
+__attribute__((target("avx2"))) void avx2Kernel(State& st, const Block& b, const float* inL,
+                                                const float* inR, float* outL, float* outR,
+                                                std::int32_t from, std::int32_t to) {
+    bankkernel::run<P, Bypassed, MonoOut>(st, b, inL, inR, outL, outR, from, to);
 }
 
 template <Positions P> struct KernelTable {
@@ -52,13 +52,30 @@ constexpr KernelTable<Positions::Advanced> kAdvanced[2] = {kernels<Positions::Ad
                                                            kernels<Positions::Advanced, true>()};
 std::atomic<bool> wide{kHasAvx2};
 
+std::uint32_t bits(float x) {
+    return std::bit_cast<std::uint32_t>(x);
+}
+float value(std::uint32_t b) {
+    return std::bit_cast<float>(b);
+}
+
 } // namespace
 
-ResonatorBank::ResonatorBank() : frames_(new Frame[kLineLength]()) {}
+ResonatorBank::ResonatorBank() : frames_(new Frame[kLineLength]()) {
+    block_.lines = frames_[0].sample;
+    block_.inverse = reciprocals();
+}
 
 bool ResonatorBank::useWideKernels(bool wanted) {
     wide.store(wanted && kHasAvx2, std::memory_order_relaxed);
     return wide.load(std::memory_order_relaxed);
+}
+
+std::int32_t ResonatorBank::readPositionOf(int string) const {
+    if (state_.steadyRun == 0) return state_.read[string];
+    std::int32_t read[kCount];
+    bankkernel::readsFromDeltas(state_.delta, state_.write, read);
+    return read[string];
 }
 
 void ResonatorBank::requestTranspositionReset() {
@@ -83,10 +100,22 @@ void ResonatorBank::recomputeReadPositions(double sampleRate, double transpositi
             state_.write, loopLength(i, sampleRate, state_.tuning, state_.detune, transposition));
 }
 
+// Brings the state to its plain form (read positions written out, no look-ahead), from which
+// any plan can start.
+void ResonatorBank::leavePlan() {
+    if (state_.steadyRun != 0) {
+        bankkernel::readsFromDeltas(state_.delta, state_.write, state_.read);
+        state_.steadyRun = 0;
+    }
+    state_.ahead.next = state_.ahead.count = 0;
+    plan_ = Plan::Undecided;
+    sameEveryBlock_ = nullptr;
+}
+
 void ResonatorBank::applyPendingResets(float sampleRate) {
     const std::uint32_t pending = pendingResets_.exchange(0, std::memory_order_acquire);
     if (pending == 0) return;
-    tracking_ = false;
+    leavePlan();
     if (pending & kFullReset) {
         clearLines();
         std::memset(state_.filter, 0, sizeof state_.filter);
@@ -100,13 +129,80 @@ void ResonatorBank::applyPendingResets(float sampleRate) {
     }
 }
 
+inline std::uint32_t ResonatorBank::kernelChoice(bool monoOut) const {
+    return (wide.load(std::memory_order_relaxed) ? 4u : 0u) +
+           (controls_.bypass.load(std::memory_order_relaxed) != 0 ? 2u : 0u) + (monoOut ? 1u : 0u);
+}
+
+// Compared value by value, so the usual block stops at loads and compares.
+inline bool ResonatorBank::unchanged(float sampleRate, bool monoOut) const {
+    const Snapshot& s = snapshot_;
+    return snapshotValid_ && s.rate == bits(sampleRate) &&
+           s.outputGain == bits(controls_.outputGain.load(std::memory_order_relaxed)) &&
+           s.mix == bits(controls_.mix.load(std::memory_order_relaxed)) &&
+           s.feedback == bits(controls_.feedbackGain.load(std::memory_order_relaxed)) &&
+           s.damping == bits(controls_.damping.load(std::memory_order_relaxed)) &&
+           s.transposition == bits(controls_.transposition.load(std::memory_order_relaxed)) &&
+           s.tuningTarget == bits(controls_.tuningTarget.load(std::memory_order_relaxed)) &&
+           s.detuneTarget == bits(controls_.detuneTarget.load(std::memory_order_relaxed)) &&
+           s.kernel == kernelChoice(monoOut);
+}
+
+void ResonatorBank::refresh(float sampleRate, bool monoOut) {
+    if (pendingResets_.load(std::memory_order_acquire) != 0) applyPendingResets(sampleRate);
+    Snapshot now;
+    now.outputGain = bits(controls_.outputGain.load(std::memory_order_relaxed));
+    now.mix = bits(controls_.mix.load(std::memory_order_relaxed));
+    now.feedback = bits(controls_.feedbackGain.load(std::memory_order_relaxed));
+    now.damping = bits(controls_.damping.load(std::memory_order_relaxed));
+    now.kernel = kernelChoice(monoOut);
+    now.rate = bits(sampleRate);
+    now.transposition = bits(controls_.transposition.load(std::memory_order_relaxed));
+    now.tuningTarget = bits(controls_.tuningTarget.load(std::memory_order_relaxed));
+    now.detuneTarget = bits(controls_.detuneTarget.load(std::memory_order_relaxed));
+    adopt(now);
+}
+
+// New derived values: convert them once. The plan and its look-ahead survive when the read
+// positions do not depend on what changed.
+void ResonatorBank::adopt(const Snapshot& now) {
+    const bool positionsKept = snapshotValid_ && now.rate == snapshot_.rate &&
+                               now.transposition == snapshot_.transposition &&
+                               now.tuningTarget == snapshot_.tuningTarget &&
+                               now.detuneTarget == snapshot_.detuneTarget;
+    if (!positionsKept) {
+        leavePlan();
+        block_.tuningTarget = value(now.tuningTarget);
+        block_.detuneTarget = value(now.detuneTarget);
+        block_.transposition = value(now.transposition);
+        block_.rate = rateTerms(value(now.rate));
+    }
+    block_.outputGain = value(now.outputGain);
+    block_.mix = value(now.mix);
+    block_.feedback = value(now.feedback);
+    block_.damping = value(now.damping);
+    const bool avx2 = now.kernel & 4, bypassed = now.kernel & 2, monoOut = now.kernel & 1;
+    recomputed_ = kRecomputed[avx2].at[bypassed][monoOut];
+    advanced_ = kAdvanced[avx2].at[bypassed][monoOut];
+    sameEveryBlock_ = plan_ == Plan::Advancing     ? advanced_
+                      : plan_ == Plan::Recomputing ? recomputed_
+                                                   : nullptr;
+    snapshot_ = now;
+    snapshotValid_ = true;
+}
+
+bool ResonatorBank::gliding() const {
+    // Bitwise equal: the glide steps then leave both values exactly as they are.
+    return bits(state_.tuning) != snapshot_.tuningTarget ||
+           bits(state_.detune) != snapshot_.detuneTarget;
+}
+
 bool ResonatorBank::steadyPositionsHold(const LengthKey& key) {
     lengthKey_ = key;
     lengthKeyValid_ = true;
-    tracking_ = false;
     LoopLengths d;
-    loopLengths(rateTerms(std::bit_cast<float>(key.rate)), std::bit_cast<float>(key.tuning),
-                std::bit_cast<float>(key.detune), std::bit_cast<float>(key.transposition), d);
+    loopLengths(rateTerms(value(key.rate)), value(key.tuning), value(key.detune),
+                value(key.transposition), d);
     advancesByOne_ = true;
     for (double length : d.length)
         advancesByOne_ = advancesByOne_ && advancesByOne(length);
@@ -116,42 +212,44 @@ bool ResonatorBank::steadyPositionsHold(const LengthKey& key) {
 void ResonatorBank::process(const float* inL, const float* inR, float* outL, float* outR,
                             std::int32_t frames, float sampleRate) {
     if (frames <= 0) return;
-    if (pendingResets_.load(std::memory_order_relaxed) != 0) applyPendingResets(sampleRate);
-
-    const float transposition = controls_.transposition.load(std::memory_order_relaxed);
-    Block b;
-    b.outputGain = controls_.outputGain.load(std::memory_order_relaxed);
-    b.damping = controls_.damping.load(std::memory_order_relaxed);
-    b.feedback = controls_.feedbackGain.load(std::memory_order_relaxed);
-    b.mix = controls_.mix.load(std::memory_order_relaxed);
-    b.tuningTarget = controls_.tuningTarget.load(std::memory_order_relaxed);
-    b.detuneTarget = controls_.detuneTarget.load(std::memory_order_relaxed);
-    b.rate = sampleRate;
-    b.transposition = transposition;
-    const bool bypassed = controls_.bypass.load(std::memory_order_relaxed) != 0;
-    const bool monoOut = outL == outR;
-    float* lines = frames_[0].sample;
-
-    // Bitwise equal: the glide steps then leave both values exactly as they are.
-    const auto bits = [](float x) { return std::bit_cast<std::uint32_t>(x); };
-    const bool gliding =
-        bits(state_.tuning) != bits(b.tuningTarget) || bits(state_.detune) != bits(b.detuneTarget);
-    const LengthKey key{bits(sampleRate), bits(transposition), bits(state_.tuning),
-                        bits(state_.detune)};
-    const bool steady =
-        !gliding &&
-        (lengthKeyValid_ && key == lengthKey_ ? advancesByOne_ : steadyPositionsHold(key));
-    const int isa = wide.load(std::memory_order_relaxed);
-    if (!steady) {
-        kRecomputed[isa].at[bypassed][monoOut](state_, lines, b, inL, inR, outL, outR, 0, frames);
-        tracking_ = false;
+    // An acquire load costs no more than a plain one; only a pending reset pays for the exchange.
+    if (pendingResets_.load(std::memory_order_acquire) != 0 || !unchanged(sampleRate, outL == outR))
+        refresh(sampleRate, outL == outR);
+    if (sameEveryBlock_) {
+        sameEveryBlock_(state_, block_, inL, inR, outL, outR, 0, frames);
         return;
     }
-    std::int32_t start = 0;
-    if (!tracking_) { // one sample computes the positions, later ones advance them
-        kRecomputed[isa].at[bypassed][monoOut](state_, lines, b, inL, inR, outL, outR, 0, 1);
-        start = 1;
-        tracking_ = true;
+    if (plan_ == Plan::Gliding) {
+        recomputed_(state_, block_, inL, inR, outL, outR, 0, frames);
+        if (!gliding()) plan_ = Plan::Undecided;
+        return;
     }
-    kAdvanced[isa].at[bypassed][monoOut](state_, lines, b, inL, inR, outL, outR, start, frames);
+    decideAndProcess(inL, inR, outL, outR, frames);
+}
+
+void ResonatorBank::decideAndProcess(const float* inL, const float* inR, float* outL, float* outR,
+                                     std::int32_t frames) {
+    if (gliding()) {
+        plan_ = Plan::Gliding;
+        recomputed_(state_, block_, inL, inR, outL, outR, 0, frames);
+        if (!gliding()) plan_ = Plan::Undecided;
+        return;
+    }
+    // No glide: the loop lengths stay as they are until a reset or new derived values.
+    const LengthKey key{snapshot_.rate, snapshot_.transposition, bits(state_.tuning),
+                        bits(state_.detune)};
+    const bool steady =
+        lengthKeyValid_ && key == lengthKey_ ? advancesByOne_ : steadyPositionsHold(key);
+    if (!steady) {
+        plan_ = Plan::Recomputing;
+        sameEveryBlock_ = recomputed_;
+        recomputed_(state_, block_, inL, inR, outL, outR, 0, frames);
+        return;
+    }
+    // One sample computes the positions, later ones advance them.
+    recomputed_(state_, block_, inL, inR, outL, outR, 0, 1);
+    state_.ahead.next = state_.ahead.count = 0;
+    plan_ = Plan::Advancing;
+    sameEveryBlock_ = advanced_;
+    advanced_(state_, block_, inL, inR, outL, outR, 1, frames);
 }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "engine/BankControls.h"
+#include "engine/LoopPositions.h"
 #include "engine/StringTable.h"
 
 class ResonatorBank {
@@ -31,7 +32,7 @@ class ResonatorBank {
 
     // For tests: the state the next sample starts from.
     std::int32_t writePosition() const { return state_.write; }
-    std::int32_t readPositionOf(int string) const { return state_.read[string]; }
+    std::int32_t readPositionOf(int string) const;
     float tuningCurrent() const { return state_.tuning; }
     float detuneCurrent() const { return state_.detune; }
     float lineSample(int string, int position) const { return frames_[position].sample[string]; }
@@ -40,8 +41,13 @@ class ResonatorBank {
     static constexpr std::size_t kLineBytes =
         sizeof(float) * strings::kCount * strings::kLineLength;
 
-    // Owned by the audio thread; the per-sample kernel works on it.
+    // Samples whose glide steps and read positions are worked out ahead of their audio.
+    static constexpr std::int32_t kAhead = 32;
+
+    // Owned by the audio thread; the per-sample kernels work on it.
     struct State {
+        // Read positions of the next sample; while steadyRun is non-zero they are only kept as
+        // the distances in delta.
         alignas(16) std::int32_t read[strings::kCount] = {};
         alignas(32) double filter[strings::kCount] = {}; // float values, kept widened
         std::int32_t write = strings::kLineMask;
@@ -51,26 +57,62 @@ class ResonatorBank {
         std::int32_t steadyRun = 0;
         float tuning = 1.0f;
         float detune = 0.0f;
+        // Glide steps and positions of the samples to come, kept from block to block while the
+        // values they come from stay the same. Entry k: the distances sample k reads at, and the
+        // glide values and read positions it leaves for the sample after it.
+        struct Ahead {
+            alignas(16) std::int32_t at[kAhead][strings::kCount];
+            alignas(16) std::int32_t read[kAhead][strings::kCount];
+            float tuning[kAhead], detune[kAhead];
+            std::int32_t next = 0, count = 0;
+        } ahead;
     };
     // Sample p of all twelve lines side by side: the shared write position touches one frame,
     // and a string's filter input and the tap read at its position lie in the same frame.
     struct alignas(16) Frame {
         float sample[strings::kCount];
     };
+    // What the kernels read of the derived values, converted once when they change.
+    struct Block {
+        double outputGain, damping, feedback, mix;
+        float tuningTarget, detuneTarget;
+        double transposition;
+        strings::RateTerms rate;
+        strings::Reciprocals inverse;
+        float* lines;
+    };
+    using Kernel = void (*)(State&, const Block&, const float*, const float*, float*, float*,
+                            std::int32_t, std::int32_t);
 
   private:
     enum : std::uint32_t { kTranspositionReset = 1, kFullReset = 2 };
 
+    // The values a block works from, as bit patterns: equal patterns, same work.
+    struct Snapshot {
+        std::uint32_t outputGain, mix, feedback, damping;
+        std::uint32_t kernel; // wide × 4 + bypassed × 2 + mono output
+        std::uint32_t rate, transposition, tuningTarget, detuneTarget;
+    };
     // The values the loop lengths were last worked out from, as bit patterns.
     struct LengthKey {
         std::uint32_t rate, transposition, tuning, detune;
         bool operator==(const LengthKey&) const = default;
     };
+    // How the blocks to come move the read positions until a reset or a new snapshot.
+    enum class Plan { Undecided, Advancing, Recomputing, Gliding };
 
+    std::uint32_t kernelChoice(bool monoOut) const;
+    bool unchanged(float sampleRate, bool monoOut) const;
+    void refresh(float sampleRate, bool monoOut);
+    void adopt(const Snapshot& now);
+    void decideAndProcess(const float* inL, const float* inR, float* outL, float* outR,
+                          std::int32_t frames);
+    void leavePlan();
     void applyPendingResets(float sampleRate);
     void clearLines();
     void recomputeReadPositions(double sampleRate, double transposition);
     bool steadyPositionsHold(const LengthKey& key); // works out the lengths for a new key
+    bool gliding() const;
 
     BankControls controls_;
     std::atomic<std::uint32_t> pendingResets_{0};
@@ -79,11 +121,17 @@ class ResonatorBank {
 
     std::unique_ptr<Frame[]> frames_;
     State state_;
+    Snapshot snapshot_{};
+    bool snapshotValid_ = false;
+    Block block_{};
+    Kernel recomputed_ = nullptr;
+    Kernel advanced_ = nullptr;
+    Kernel sameEveryBlock_ = nullptr; // the kernel of the plan, while it needs no decision
+    Plan plan_ = Plan::Undecided;
     // While no glide runs the loop lengths stay the same from sample to sample; when they also
     // advance by exactly one position per sample, the read positions are advanced instead of
-    // recomputed. tracking_: the read positions are those of lengthKey_ at the write position.
+    // recomputed.
     LengthKey lengthKey_{};
     bool lengthKeyValid_ = false;
     bool advancesByOne_ = false;
-    bool tracking_ = false;
 };
