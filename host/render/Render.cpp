@@ -12,6 +12,8 @@
 #include "host/render/OutputFile.h"
 #include "host/render/ParameterNames.h"
 #include "host/render/PluginLocation.h"
+#include "host/render/ProgramFiles.h"
+#include "host/render/ProgramSetup.h"
 #include "host/render/ProgressBar.h"
 #include "host/render/RenderError.h"
 
@@ -63,19 +65,30 @@ struct BlockBuffers {
     std::vector<float*> inputs, outputs;
 };
 
-// What a host does before the first block: open, rate, block size, channel layout, parameters
-// and resume. Parameter names are checked before any value is set.
-void startPlugin(lyrehost::Plugin& plugin, const RenderOptions& options, double rate,
-                 int channels) {
+void loadPlugin(lyrehost::Plugin& plugin, const RenderOptions& options) {
     if (const std::string error = plugin.load(locatePlugin(options.pluginPath)); !error.empty())
         throw RenderError("cannot load the plug-in: " + error);
     plugin.open();
+}
+
+// Programs first, then the single values on top. Parameter names are checked before any
+// program or value is set.
+void applyState(lyrehost::Plugin& plugin, const RenderOptions& options) {
+    const std::vector<int> indexes = resolveSettings(plugin, options.settings);
+    applyProgramOptions(plugin, options);
+    for (std::size_t i = 0; i < indexes.size(); ++i)
+        plugin.setParameter(indexes[i], options.settings[i].value);
+}
+
+// What a host does before the first block: open, rate, block size, channel layout, programs,
+// parameters and resume.
+void startPlugin(lyrehost::Plugin& plugin, const RenderOptions& options, double rate,
+                 int channels) {
+    loadPlugin(plugin, options);
     plugin.setSampleRate(static_cast<float>(rate));
     plugin.setBlockSize(options.blockSize);
     plugin.setSpeakerArrangement(channels, 2);
-    const std::vector<int> indexes = resolveSettings(plugin, options.settings);
-    for (std::size_t i = 0; i < indexes.size(); ++i)
-        plugin.setParameter(indexes[i], options.settings[i].value);
+    applyState(plugin, options);
     plugin.resume();
 }
 
@@ -121,11 +134,39 @@ std::string render(const RenderOptions& options) {
     OutputFile output(options.output, source->sampleRate());
     lyrehost::Plugin plugin;
     startPlugin(plugin, options, source->sampleRate(), source->channels());
+    const Bytes chunk = currentChunk(plugin).bytes(); // rendering leaves the programs alone
     const LevelMeter meter = processAll(plugin, *source, output, options);
     plugin.suspend();
     plugin.unload();
+    if (!options.saveChunkFile.empty()) writeFileAtomically(options.saveChunkFile, chunk);
     output.commit();
     return options.output + ": " + meter.summary(source->sampleRate());
+}
+
+std::string listPrograms(const RenderOptions& options) {
+    lyrehost::Plugin plugin;
+    loadPlugin(plugin, options);
+    applyState(plugin, options);
+    std::string text;
+    const std::vector<std::string> names = programNames(plugin);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += std::to_string(i) + " " + names[i] + "\n";
+    return text;
+}
+
+std::string saveChunk(const RenderOptions& options) {
+    lyrehost::Plugin plugin;
+    loadPlugin(plugin, options);
+    applyState(plugin, options);
+    writeFileAtomically(options.saveChunkFile, currentChunk(plugin).bytes());
+    return options.saveChunkFile + ": " + std::to_string(kChunkBytes) + " bytes, program " +
+           std::to_string(currentChunk(plugin).currentProgram());
+}
+
+std::string run(const RenderOptions& options) {
+    if (options.listPrograms) return listPrograms(options);
+    if (options.output.empty()) return saveChunk(options) + "\n";
+    return render(options) + "\n";
 }
 
 } // namespace lyrerender

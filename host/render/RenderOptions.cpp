@@ -88,6 +88,21 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
             options.tailSeconds = numberIn(option, value(), 0.0, 3600.0);
         } else if (option == "--plugin") {
             options.pluginPath = value();
+        } else if (option == "--chunk") {
+            options.chunkFile = value();
+        } else if (option == "--bank") {
+            options.bankFile = value();
+        } else if (option == "--preset") {
+            options.presetFile = value();
+        } else if (option == "--program") {
+            options.program = value();
+            if (options.program.empty()) throw RenderError("--program needs an index or a name");
+        } else if (option == "--reversed") {
+            options.reversed = true;
+        } else if (option == "--save-chunk") {
+            options.saveChunkFile = value();
+        } else if (option == "--list-programs") {
+            options.listPrograms = true;
         } else if (option.size() > 1 && option[0] == '-') {
             throw RenderError("unknown option " + option + " (see --help)");
         } else if (options.input.empty()) {
@@ -98,19 +113,26 @@ RenderOptions parseOptions(const std::vector<std::string>& args) {
         }
     }
     if (options.help) return options;
-    if (!haveOutput || options.output.empty()) throw RenderError("missing -o OUTPUT (see --help)");
+    if (options.reversed && options.bankFile.empty() && options.presetFile.empty())
+        throw RenderError("--reversed needs --preset or --bank");
+    if (options.listPrograms) return options;
+    const bool chunkOnly = !haveOutput && !options.saveChunkFile.empty() && options.input.empty();
+    if (!chunkOnly && (!haveOutput || options.output.empty()))
+        throw RenderError("missing -o OUTPUT (see --help)");
     return options;
 }
 
 std::string usage() {
     return R"(Usage: lyrebloom-render [INPUT] -o OUTPUT [options]
+       lyrebloom-render --list-programs [program options]
+       lyrebloom-render --save-chunk FILE [program options] [--set NAME=VALUE]...
 
 Runs an audio file through the ZEM Lyrebloom string resonator and writes the result.
 Without INPUT it renders a built-in percussive demo phrase.
 
   INPUT                 audio file to process (WAV, FLAC, AIFF, OGG, ...; mono or stereo).
                         Mono input is fed to the plug-in as one input; the output is stereo.
-  -o, --output OUTPUT   file to write; the extension picks the format:
+  -o, --output OUTPUT   audio file to write; the extension picks the format:
                         .wav 32-bit float, .flac and .aif/.aiff 24-bit, .ogg Vorbis.
                         The file appears only once the render has succeeded.
   --set NAME=VALUE      set a parameter to a normalised value between 0 and 1 before
@@ -122,6 +144,20 @@ Without INPUT it renders a built-in percussive demo phrase.
                         (default 2.0; the demo uses it too).
   --plugin PATH         plug-in to load. Otherwise $LYREBLOOM_PLUGIN, then lyrebloom.so
                         next to this program, then the plug-in of the build tree.
+
+Programs (the plug-in holds six; applied in this order, before --set):
+  --chunk FILE          start from a saved 368-byte plug-in state (see --save-chunk).
+  --bank FILE.zeb       load all six programs from a bank file; program 0 becomes current.
+  --preset FILE.zem     load a preset file into the current program.
+  --reversed            with --bank or --preset: read the values in the byte order opposite
+                        to the one the file's identifier announces, like the editor's
+                        reversed load.
+  --program INDEX|NAME  make a program current: its index 0 to 5 or its name, any case
+                        (for example --program "almost reverb").
+  --list-programs       print the six program names with their indexes and exit; the
+                        options above apply first, and no OUTPUT is needed.
+  --save-chunk FILE     write the plug-in state, after all options, as a 368-byte chunk
+                        that --chunk reads back. Without -o nothing is rendered.
   -h, --help            show this help.
 
 A progress bar is shown on a terminal for renders longer than 10 seconds. At the end one

@@ -19,10 +19,19 @@ struct RenderOptions {
     int blockSize = 512;
     double tailSeconds = 2.0;
     std::string pluginPath; // empty: found by locatePlugin()
+    // Program state, applied in this order before the --set values.
+    std::string chunkFile;
+    std::string bankFile;
+    std::string presetFile;
+    std::string program;   // index or name; empty: leave the current program
+    bool reversed = false; // read the bank's or preset's values in the other byte order
+    std::string saveChunkFile;
+    bool listPrograms = false;
     bool help = false;
 };
 
-// Throws RenderError with a one-line message for anything it cannot use.
+// Throws RenderError with a one-line message for anything it cannot use. OUTPUT may be left
+// out only with --list-programs or --save-chunk, which then run without rendering.
 RenderOptions parseOptions(const std::vector<std::string>& args);
 std::string usage();
 

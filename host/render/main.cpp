@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
             std::cout << lyrerender::usage();
             return 0;
         }
-        std::cout << lyrerender::render(options) << '\n';
+        std::cout << lyrerender::run(options);
         return 0;
     } catch (const std::exception& error) {
         std::cerr << "lyrebloom-render: " << error.what() << '\n';
