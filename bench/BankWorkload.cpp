@@ -1,7 +1,8 @@
 // A small fixed workload for counting instructions under callgrind:
-//   bank_workload baseline|shipped steady|tuning|detune [block frames] [seconds]
+//   bank_workload baseline|shipped|effect steady|tuning|detune [block frames] [seconds]
 // Processes that many seconds of stereo audio at 44100 Hz; only lyreWorkload() is meant to be
-// counted (callgrind --toggle-collect=lyreWorkload).
+// counted (callgrind --toggle-collect=lyreWorkload). "effect" runs the whole effect path,
+// Lyrebloom::processReplacing with its two pin queries, against a host that answers 0.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "bench/baseline/BankDriver.h"
 #include "bench/baseline/BaselineBank.h"
 #include "engine/FactoryPrograms.h"
+#include "engine/Lyrebloom.h"
 #include "engine/ResonatorBank.h"
 
 namespace {
@@ -24,8 +26,44 @@ struct Workload {
     std::vector<float> inL, inR, outL, outR;
 };
 
+VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0; // 0 to a pin query: connected
+}
+
+// The effect behind the bank's interface, so the same loop drives both.
+class EffectPath {
+  public:
+    EffectPath() { effect_.setSampleRate(kRate); }
+    void process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t frames,
+                 float) {
+        float* in[2] = {const_cast<float*>(inL), const_cast<float*>(inR)};
+        float* out[2] = {outL, outR};
+        effect_.processReplacing(in, out, frames);
+    }
+    void requestFullReset() { effect_.resume(); }
+    void setParameter(int index, float x) { effect_.setParameter(index, x); }
+    void setAll(const float (&values)[kNumParams]) {
+        for (int p = 0; p < kNumParams; ++p)
+            setParameter(p, values[p]);
+    }
+
+  private:
+    Lyrebloom effect_{host};
+};
+
+template <class Bank> struct DriverOf { using type = BankDriver<Bank>; };
+template <> struct DriverOf<EffectPath> {
+    struct type {
+        explicit type(EffectPath& effect) : effect(effect) {}
+        void setParameter(int index, float x) { effect.setParameter(index, x); }
+        void setAll(const float (&values)[kNumParams]) { effect.setAll(values); }
+        EffectPath& effect;
+    };
+};
+template <class Bank> using Driver = typename DriverOf<Bank>::type;
+
 template <class Bank>
-__attribute__((noinline)) void play(Bank& bank, BankDriver<Bank>& driver, Workload& w) {
+__attribute__((noinline)) void play(Bank& bank, Driver<Bank>& driver, Workload& w) {
     bool high = false;
     for (long done = 0; done < w.samples;) {
         // Swap the glide's target every 4096 samples, before it can arrive.
@@ -39,7 +77,7 @@ __attribute__((noinline)) void play(Bank& bank, BankDriver<Bank>& driver, Worklo
     }
 }
 
-template <class Bank> void prepare(Bank& bank, BankDriver<Bank>& driver, Workload& w) {
+template <class Bank> void prepare(Bank& bank, Driver<Bank>& driver, Workload& w) {
     driver.setAll(kFactoryPrograms[0].values);
     bank.requestFullReset();
     const int frames = w.frames;
@@ -62,11 +100,11 @@ extern "C" __attribute__((noinline)) void lyreWorkload(void (*run)(void*), void*
 
 template <class Bank> int runWith(Workload& w) {
     auto bank = std::make_unique<Bank>();
-    BankDriver<Bank> driver(*bank);
+    Driver<Bank> driver(*bank);
     prepare(*bank, driver, w);
     struct Context {
         Bank* bank;
-        BankDriver<Bank>* driver;
+        Driver<Bank>* driver;
         Workload* w;
     } context{bank.get(), &driver, &w};
     lyreWorkload(
@@ -84,7 +122,8 @@ template <class Bank> int runWith(Workload& w) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s baseline|shipped steady|tuning|detune [frames] [seconds]\n",
+        std::fprintf(stderr,
+                     "usage: %s baseline|shipped|effect steady|tuning|detune [frames] [seconds]\n",
                      argv[0]);
         return 2;
     }
@@ -104,5 +143,7 @@ int main(int argc, char** argv) {
         w.inL[n] = static_cast<float>((n * 7919) % 1000) / 1000.0f - 0.5f;
         w.inR[n] = static_cast<float>((n * 104729) % 997) / 997.0f - 0.5f;
     }
-    return !std::strcmp(argv[1], "baseline") ? runWith<BaselineBank>(w) : runWith<ResonatorBank>(w);
+    if (!std::strcmp(argv[1], "baseline")) return runWith<BaselineBank>(w);
+    if (!std::strcmp(argv[1], "effect")) return runWith<EffectPath>(w);
+    return runWith<ResonatorBank>(w);
 }

@@ -227,6 +227,17 @@ LYRE_INLINE void runOne(State& st, const Block& b, const float* inL, const float
     if (--st.steadyRun == 0) readsFromDeltas(st.delta, st.write, st.read);
 }
 
+// A whole block of one sample while the positions advance, from the state alone.
+template <bool Bypassed, bool MonoOut>
+LYRE_INLINE void stepAdvanced(State& st, const float* inL, const float* inR, float* outL,
+                              float* outR) {
+    if (st.steadyRun == 0) [[unlikely]] {
+        st.steadyRun = untilWrap(st.read, st.write);
+        deltasFor(st.read, st.write, st.delta);
+    }
+    runOne<Bypassed, MonoOut>(st, st.block, inL, inR, outL, outR, 0);
+}
+
 template <Positions P, bool Bypassed, bool MonoOut>
 LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* inR, float* outL,
                      float* outR, std::int32_t from, std::int32_t to) {

@@ -31,6 +31,24 @@ __attribute__((target("avx2"))) void avx2Kernel(State& st, const Block& b, const
     bankkernel::run<P, Bypassed, MonoOut>(st, b, inL, inR, outL, outR, from, to);
 }
 
+template <bool Bypassed, bool MonoOut>
+void plainOneSample(State& st, const float* inL, const float* inR, float* outL, float* outR) {
+    bankkernel::stepAdvanced<Bypassed, MonoOut>(st, inL, inR, outL, outR);
+}
+
+template <bool Bypassed, bool MonoOut>
+__attribute__((target("avx2"))) void avx2OneSample(State& st, const float* inL, const float* inR,
+                                                   float* outL, float* outR) {
+    bankkernel::stepAdvanced<Bypassed, MonoOut>(st, inL, inR, outL, outR);
+}
+
+using OneSample = ResonatorBank::OneSample;
+constexpr OneSample kOneSample[2][2][2] = { // [avx2][bypassed][monoOut]
+    {{plainOneSample<false, false>, plainOneSample<false, true>},
+     {plainOneSample<true, false>, plainOneSample<true, true>}},
+    {{avx2OneSample<false, false>, avx2OneSample<false, true>},
+     {avx2OneSample<true, false>, avx2OneSample<true, true>}}};
+
 template <Positions P> struct KernelTable {
     Kernel at[2][2]; // [bypassed][monoOut]
 };
@@ -50,7 +68,8 @@ constexpr KernelTable<Positions::Recomputed> kRecomputed[2] = {
     kernels<Positions::Recomputed, false>(), kernels<Positions::Recomputed, true>()};
 constexpr KernelTable<Positions::Advanced> kAdvanced[2] = {kernels<Positions::Advanced, false>(),
                                                            kernels<Positions::Advanced, true>()};
-std::atomic<bool> wide{kHasAvx2};
+// A byte rather than a bool: compared with the snapshot every block without normalising.
+std::atomic<std::uint8_t> wide{kHasAvx2};
 
 std::uint32_t bits(float x) {
     return std::bit_cast<std::uint32_t>(x);
@@ -62,13 +81,13 @@ float value(std::uint32_t b) {
 } // namespace
 
 ResonatorBank::ResonatorBank() : frames_(new Frame[kLineLength]()) {
-    block_.lines = frames_[0].sample;
-    block_.inverse = reciprocals();
+    state_.block.lines = frames_[0].sample;
+    state_.block.inverse = reciprocals();
 }
 
 bool ResonatorBank::useWideKernels(bool wanted) {
     wide.store(wanted && kHasAvx2, std::memory_order_relaxed);
-    return wide.load(std::memory_order_relaxed);
+    return wide.load(std::memory_order_relaxed) != 0;
 }
 
 std::int32_t ResonatorBank::readPositionOf(int string) const {
@@ -110,6 +129,7 @@ void ResonatorBank::leavePlan() {
     state_.ahead.next = state_.ahead.count = 0;
     plan_ = Plan::Undecided;
     sameEveryBlock_ = nullptr;
+    oneSample_ = nullptr;
 }
 
 void ResonatorBank::applyPendingResets(float sampleRate) {
@@ -129,15 +149,27 @@ void ResonatorBank::applyPendingResets(float sampleRate) {
     }
 }
 
-inline std::uint32_t ResonatorBank::kernelChoice(bool monoOut) const {
-    return (wide.load(std::memory_order_relaxed) ? 4u : 0u) +
-           (controls_.bypass.load(std::memory_order_relaxed) != 0 ? 2u : 0u) + (monoOut ? 1u : 0u);
+inline ResonatorBank::Snapshot ResonatorBank::snapshotNow(float sampleRate, bool monoOut) const {
+    Snapshot now;
+    now.outputGain = bits(controls_.outputGain.load(std::memory_order_relaxed));
+    now.mix = bits(controls_.mix.load(std::memory_order_relaxed));
+    now.feedback = bits(controls_.feedbackGain.load(std::memory_order_relaxed));
+    now.damping = bits(controls_.damping.load(std::memory_order_relaxed));
+    now.bypass = static_cast<std::uint32_t>(controls_.bypass.load(std::memory_order_relaxed));
+    now.wide = wide.load(std::memory_order_relaxed);
+    now.monoOut = monoOut;
+    now.rate = bits(sampleRate);
+    now.transposition = bits(controls_.transposition.load(std::memory_order_relaxed));
+    now.tuningTarget = bits(controls_.tuningTarget.load(std::memory_order_relaxed));
+    now.detuneTarget = bits(controls_.detuneTarget.load(std::memory_order_relaxed));
+    return now;
 }
 
-// Compared value by value, so the usual block stops at loads and compares.
+// Compared value by value, so the usual block stops at loads and compares. Only meaningful once
+// a snapshot was adopted.
 inline bool ResonatorBank::unchanged(float sampleRate, bool monoOut) const {
     const Snapshot& s = snapshot_;
-    return snapshotValid_ && s.rate == bits(sampleRate) &&
+    return s.rate == bits(sampleRate) &&
            s.outputGain == bits(controls_.outputGain.load(std::memory_order_relaxed)) &&
            s.mix == bits(controls_.mix.load(std::memory_order_relaxed)) &&
            s.feedback == bits(controls_.feedbackGain.load(std::memory_order_relaxed)) &&
@@ -145,22 +177,9 @@ inline bool ResonatorBank::unchanged(float sampleRate, bool monoOut) const {
            s.transposition == bits(controls_.transposition.load(std::memory_order_relaxed)) &&
            s.tuningTarget == bits(controls_.tuningTarget.load(std::memory_order_relaxed)) &&
            s.detuneTarget == bits(controls_.detuneTarget.load(std::memory_order_relaxed)) &&
-           s.kernel == kernelChoice(monoOut);
-}
-
-void ResonatorBank::refresh(float sampleRate, bool monoOut) {
-    if (pendingResets_.load(std::memory_order_acquire) != 0) applyPendingResets(sampleRate);
-    Snapshot now;
-    now.outputGain = bits(controls_.outputGain.load(std::memory_order_relaxed));
-    now.mix = bits(controls_.mix.load(std::memory_order_relaxed));
-    now.feedback = bits(controls_.feedbackGain.load(std::memory_order_relaxed));
-    now.damping = bits(controls_.damping.load(std::memory_order_relaxed));
-    now.kernel = kernelChoice(monoOut);
-    now.rate = bits(sampleRate);
-    now.transposition = bits(controls_.transposition.load(std::memory_order_relaxed));
-    now.tuningTarget = bits(controls_.tuningTarget.load(std::memory_order_relaxed));
-    now.detuneTarget = bits(controls_.detuneTarget.load(std::memory_order_relaxed));
-    adopt(now);
+           s.bypass ==
+               static_cast<std::uint32_t>(controls_.bypass.load(std::memory_order_relaxed)) &&
+           s.monoOut == monoOut && s.wide == wide.load(std::memory_order_relaxed);
 }
 
 // New derived values: convert them once. The plan and its look-ahead survive when the read
@@ -172,21 +191,23 @@ void ResonatorBank::adopt(const Snapshot& now) {
                                now.detuneTarget == snapshot_.detuneTarget;
     if (!positionsKept) {
         leavePlan();
-        block_.tuningTarget = value(now.tuningTarget);
-        block_.detuneTarget = value(now.detuneTarget);
-        block_.transposition = value(now.transposition);
-        block_.rate = rateTerms(value(now.rate));
+        state_.block.tuningTarget = value(now.tuningTarget);
+        state_.block.detuneTarget = value(now.detuneTarget);
+        state_.block.transposition = value(now.transposition);
+        state_.block.rate = rateTerms(value(now.rate));
     }
-    block_.outputGain = value(now.outputGain);
-    block_.mix = value(now.mix);
-    block_.feedback = value(now.feedback);
-    block_.damping = value(now.damping);
-    const bool avx2 = now.kernel & 4, bypassed = now.kernel & 2, monoOut = now.kernel & 1;
+    state_.block.outputGain = value(now.outputGain);
+    state_.block.mix = value(now.mix);
+    state_.block.feedback = value(now.feedback);
+    state_.block.damping = value(now.damping);
+    const bool avx2 = now.wide != 0, bypassed = now.bypass != 0, monoOut = now.monoOut;
     recomputed_ = kRecomputed[avx2].at[bypassed][monoOut];
     advanced_ = kAdvanced[avx2].at[bypassed][monoOut];
+    advancedOne_ = kOneSample[avx2][bypassed][monoOut];
     sameEveryBlock_ = plan_ == Plan::Advancing     ? advanced_
                       : plan_ == Plan::Recomputing ? recomputed_
                                                    : nullptr;
+    oneSample_ = plan_ == Plan::Advancing ? advancedOne_ : nullptr;
     snapshot_ = now;
     snapshotValid_ = true;
 }
@@ -209,18 +230,33 @@ bool ResonatorBank::steadyPositionsHold(const LengthKey& key) {
     return advancesByOne_;
 }
 
+// The usual one-sample block (positions advancing, nothing pending, nothing changed) jumps
+// straight into its step; everything else goes through processBlock(). A step is only chosen
+// after a snapshot was adopted.
 void ResonatorBank::process(const float* inL, const float* inR, float* outL, float* outR,
                             std::int32_t frames, float sampleRate) {
+    if (frames == 1 && oneSample_ != nullptr &&
+        pendingResets_.load(std::memory_order_acquire) == 0 && unchanged(sampleRate, outL == outR))
+        return oneSample_(state_, inL, inR, outL, outR);
+    processBlock(inL, inR, outL, outR, frames, sampleRate);
+}
+
+[[gnu::noinline]] void ResonatorBank::processBlock(const float* inL, const float* inR, float* outL,
+                                                   float* outR, std::int32_t frames,
+                                                   float sampleRate) {
     if (frames <= 0) return;
+    const bool monoOut = outL == outR;
     // An acquire load costs no more than a plain one; only a pending reset pays for the exchange.
-    if (pendingResets_.load(std::memory_order_acquire) != 0 || !unchanged(sampleRate, outL == outR))
-        refresh(sampleRate, outL == outR);
+    const bool pending = pendingResets_.load(std::memory_order_acquire) != 0;
+    if (pending) applyPendingResets(sampleRate);
+    if (pending || !snapshotValid_ || !unchanged(sampleRate, monoOut))
+        adopt(snapshotNow(sampleRate, monoOut));
     if (sameEveryBlock_) {
-        sameEveryBlock_(state_, block_, inL, inR, outL, outR, 0, frames);
+        sameEveryBlock_(state_, state_.block, inL, inR, outL, outR, 0, frames);
         return;
     }
     if (plan_ == Plan::Gliding) {
-        recomputed_(state_, block_, inL, inR, outL, outR, 0, frames);
+        recomputed_(state_, state_.block, inL, inR, outL, outR, 0, frames);
         if (!gliding()) plan_ = Plan::Undecided;
         return;
     }
@@ -231,7 +267,7 @@ void ResonatorBank::decideAndProcess(const float* inL, const float* inR, float* 
                                      std::int32_t frames) {
     if (gliding()) {
         plan_ = Plan::Gliding;
-        recomputed_(state_, block_, inL, inR, outL, outR, 0, frames);
+        recomputed_(state_, state_.block, inL, inR, outL, outR, 0, frames);
         if (!gliding()) plan_ = Plan::Undecided;
         return;
     }
@@ -243,13 +279,14 @@ void ResonatorBank::decideAndProcess(const float* inL, const float* inR, float* 
     if (!steady) {
         plan_ = Plan::Recomputing;
         sameEveryBlock_ = recomputed_;
-        recomputed_(state_, block_, inL, inR, outL, outR, 0, frames);
+        recomputed_(state_, state_.block, inL, inR, outL, outR, 0, frames);
         return;
     }
     // One sample computes the positions, later ones advance them.
-    recomputed_(state_, block_, inL, inR, outL, outR, 0, 1);
+    recomputed_(state_, state_.block, inL, inR, outL, outR, 0, 1);
     state_.ahead.next = state_.ahead.count = 0;
     plan_ = Plan::Advancing;
     sameEveryBlock_ = advanced_;
-    advanced_(state_, block_, inL, inR, outL, outR, 1, frames);
+    oneSample_ = advancedOne_;
+    advanced_(state_, state_.block, inL, inR, outL, outR, 1, frames);
 }

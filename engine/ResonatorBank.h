@@ -44,8 +44,19 @@ class ResonatorBank {
     // Samples whose glide steps and read positions are worked out ahead of their audio.
     static constexpr std::int32_t kAhead = 32;
 
+    // What the kernels read of the derived values, converted once when they change.
+    struct Block {
+        double outputGain, damping, feedback, mix;
+        float tuningTarget, detuneTarget;
+        double transposition;
+        strings::RateTerms rate;
+        strings::Reciprocals inverse;
+        float* lines;
+    };
     // Owned by the audio thread; the per-sample kernels work on it.
     struct State {
+        // Kept in the state so that a one-sample step needs nothing but the state's address.
+        Block block;
         // Read positions of the next sample; while steadyRun is non-zero they are only kept as
         // the distances in delta.
         alignas(16) std::int32_t read[strings::kCount] = {};
@@ -72,17 +83,11 @@ class ResonatorBank {
     struct alignas(16) Frame {
         float sample[strings::kCount];
     };
-    // What the kernels read of the derived values, converted once when they change.
-    struct Block {
-        double outputGain, damping, feedback, mix;
-        float tuningTarget, detuneTarget;
-        double transposition;
-        strings::RateTerms rate;
-        strings::Reciprocals inverse;
-        float* lines;
-    };
     using Kernel = void (*)(State&, const Block&, const float*, const float*, float*, float*,
                             std::int32_t, std::int32_t);
+    // A block of one sample while the positions advance. Takes the caller's own arguments, so
+    // process() can jump straight into it.
+    using OneSample = void (*)(State&, const float*, const float*, float*, float*);
 
   private:
     enum : std::uint32_t { kTranspositionReset = 1, kFullReset = 2 };
@@ -90,7 +95,9 @@ class ResonatorBank {
     // The values a block works from, as bit patterns: equal patterns, same work.
     struct Snapshot {
         std::uint32_t outputGain, mix, feedback, damping;
-        std::uint32_t kernel; // wide × 4 + bypassed × 2 + mono output
+        std::uint32_t bypass;
+        std::uint8_t wide;
+        bool monoOut;
         std::uint32_t rate, transposition, tuningTarget, detuneTarget;
     };
     // The values the loop lengths were last worked out from, as bit patterns.
@@ -101,9 +108,10 @@ class ResonatorBank {
     // How the blocks to come move the read positions until a reset or a new snapshot.
     enum class Plan { Undecided, Advancing, Recomputing, Gliding };
 
-    std::uint32_t kernelChoice(bool monoOut) const;
+    Snapshot snapshotNow(float sampleRate, bool monoOut) const;
+    void processBlock(const float* inL, const float* inR, float* outL, float* outR,
+                      std::int32_t frames, float sampleRate);
     bool unchanged(float sampleRate, bool monoOut) const;
-    void refresh(float sampleRate, bool monoOut);
     void adopt(const Snapshot& now);
     void decideAndProcess(const float* inL, const float* inR, float* outL, float* outR,
                           std::int32_t frames);
@@ -123,10 +131,11 @@ class ResonatorBank {
     State state_;
     Snapshot snapshot_{};
     bool snapshotValid_ = false;
-    Block block_{};
     Kernel recomputed_ = nullptr;
     Kernel advanced_ = nullptr;
     Kernel sameEveryBlock_ = nullptr; // the kernel of the plan, while it needs no decision
+    OneSample advancedOne_ = nullptr;
+    OneSample oneSample_ = nullptr; // advancedOne_ while the positions advance
     Plan plan_ = Plan::Undecided;
     // While no glide runs the loop lengths stay the same from sample to sample; when they also
     // advance by exactly one position per sample, the read positions are advanced instead of
