@@ -102,7 +102,6 @@ bool ADEditor::open(void* parentWindow) {
     createBypassAboutAndLED();
 
     CPresetSystemEditor::open(parentWindow);
-    startRefreshTimer();
     return true;
 }
 
@@ -123,7 +122,7 @@ void ADEditor::createKnobsAndDisplays() {
         displays[slot]->setBackOffset(l.display.getTopLeft());
         displays[slot]->setHoriAlign(kCenterText);
         displays[slot]->setFont(font);
-        displays[slot]->setFontColor(CColor(0, 0, 0, 255));
+        displays[slot]->setFontColor(CColor{0, 0, 0, 255});
         if (l.tag == kOutput) displays[slot]->setMax(kOutputDisplayMaximum);
         displays[slot]->setValue(l.tag == kOutput ? outputGain(p) : p);
         displays[slot]->setStringConvert(l.text);
@@ -208,6 +207,7 @@ void ADEditor::showParameter(std::int32_t index) {
 }
 
 void ADEditor::valueChanged(CControl* control) {
+    CPresetSystemEditor::valueChanged(control);
     if (!control || !effect) return;
     const int32_t tag = control->getTag();
     if (tag >= 0 && tag <= kBypass) effect->setParameterAutomated(tag, control->getValue());

@@ -7,7 +7,6 @@
 
 #include "engine/Parameters.h"
 #include "presets/CPresetSystemEditor.h"
-#include "toolkit/CControlListener.h"
 
 class CAbout;
 class CBitmap;
@@ -16,7 +15,7 @@ class CLED;
 class COnOffButton;
 class CParamDisplay;
 
-class ADEditor : public CPresetSystemEditor, public CControlListener {
+class ADEditor : public CPresetSystemEditor {
   public:
     explicit ADEditor(AudioEffect* effect);
     ~ADEditor() override;

@@ -7,6 +7,7 @@
 #include "presets/CPresetSystemEffect.h"
 #include "presets/PresetRecords.h"
 #include "presets/StoredSettings.h"
+#include "toolkit/CFrame.h"
 
 CPresetSystemEditor::CPresetSystemEditor(AudioEffect* effect)
     : AEffGUIEditor(effect), presetEffect_(dynamic_cast<CPresetSystemEffect*>(effect)),
@@ -18,10 +19,6 @@ CPresetSystemEditor::CPresetSystemEditor(AudioEffect* effect)
 CPresetSystemEditor::~CPresetSystemEditor() {
     storeRememberedPaths();
 }
-
-void CPresetSystemEditor::showProgramName(const char* /*name*/) {}
-
-void CPresetSystemEditor::showBankNames(const ProgramNames& /*names*/) {}
 
 std::uint32_t CPresetSystemEditor::uniqueID() const {
     return static_cast<std::uint32_t>(presetEffect_->getEffectUniqueID());
@@ -138,6 +135,8 @@ void CPresetSystemEditor::loadFile(const char* path, char* fileName, std::size_t
             loadBankRecord(record, reversed);
         else
             loadPresetRecord(record, reversed);
+        // A load may have changed every control, the bar's and the knobs'.
+        if (frame) frame->invalid();
     } catch (...) {
         // Out of memory for the path: the command does nothing, like a cancelled dialog.
     }

@@ -1,21 +1,26 @@
 // The editor layer of the preset system: the preset and bank record codecs, the preset and
-// bank files, and the per-user defaults, memories and remembered paths. Everything here works
-// without a window: the effect asks this object for its stored defaults while it is built.
-// The controls that trigger these operations belong to the editor classes above this one,
-// which also override the two show hooks to keep their name field and program menu in step.
+// bank files, the per-user defaults, memories and remembered paths, and the preset bar that
+// puts them on screen. The record and settings work needs no window: the effect asks this
+// object for its stored defaults while it is built. While the window is open, the bar's name
+// field and program menu follow every rename and load made through this object.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
+#include "presets/PresetBarLayout.h"
 #include "presets/ProgramRecord.h"
 #include "presets/RecordFiles.h"
 #include "presets/SettingsStore.h"
 #include "shell/AEffGUIEditor.h"
+#include "toolkit/CControlListener.h"
 
+class COptionMenu;
 class CPresetSystemEffect;
+class CTextEdit;
 
-class CPresetSystemEditor : public AEffGUIEditor {
+class CPresetSystemEditor : public AEffGUIEditor, public CControlListener {
   public:
     // Record operations need the effect to be a CPresetSystemEffect; with any other they do
     // nothing.
@@ -23,14 +28,24 @@ class CPresetSystemEditor : public AEffGUIEditor {
     // Stores the remembered paths.
     ~CPresetSystemEditor() override;
 
-    // Called with a 25-byte name whenever the current program was renamed or loaded.
+    // Adds the preset bar to the frame the subclass has built and starts the refresh timer.
+    // False, doing nothing, without a frame or an effect.
+    bool open(void* parentWindow) override;
+    // Stops the refresh timer and drops the control references; the frame owns the controls.
+    void close() override;
+    // The preset bar's actions; other tags are left to the subclass.
+    void valueChanged(CControl* control) override;
+
+    // Called with a 25-byte name whenever the current program was renamed or loaded: the
+    // name field and the current menu entry show it.
     virtual void showProgramName(const char* name);
     virtual void loadStoredDefaults();
     virtual void loadBankRecord(const std::uint8_t* record, bool reversed);
     virtual void makeBankRecord(std::uint8_t* record);
     virtual void loadPresetRecord(const std::uint8_t* record, bool reversed);
     virtual void makePresetRecord(std::uint8_t* record);
-    // Called after a bank record replaced all six programs, with their names.
+    // Called after a bank record replaced all six programs, with their names: the menu is
+    // retitled and back on entry 0, the name field shows program 0's name.
     virtual void showBankNames(const ProgramNames& names);
 
     void storeDefaultPreset();
@@ -57,16 +72,52 @@ class CPresetSystemEditor : public AEffGUIEditor {
     const char* rememberedBankFileName() const { return bankFileName_; }
     const char* rememberedPresetFileName() const { return presetFileName_; }
 
+    // The bar's controls while the window is open, else null.
+    CTextEdit* getNameField() const { return nameField_; }
+    COptionMenu* getProgramMenu() const { return programMenu_; }
+    CControl* getPresetControl(std::int32_t tag) const;
+    // Where open placed a control, by its place in the layout.
+    const CRect& getPresetRect(presetbar::Slot slot) const { return rects_[slot]; }
+
   private:
     std::uint32_t uniqueID() const;
     void storePresetValue(std::u16string_view name);
     void recallPresetValue(std::u16string_view name);
     void loadFile(const char* path, char* fileName, std::size_t size, bool bank, bool reversed);
     bool saveFile(const char* path, char* fileName, bool bank);
+    void fillRects();
+    void createNameFieldAndMenu();
+    void createButtons();
+    void renameFromField();
+    void stepProgram(float direction);
+    void chooseProgramFromMenu();
+    void showInMenu(std::int32_t entry, const char* title);
+    // The file commands' dialogs: the chosen path, or empty when cancelled or ambiguous.
+    std::string chooseFile(const presetbar::FileDialog& dialog, bool reversed,
+                           const char* defaultName) const;
+    void loadPresetFromDialog(bool reversed);
+    void loadBankFromDialog(bool reversed);
+    void savePresetFromDialog();
+    void saveBankFromDialog();
 
     CPresetSystemEffect* presetEffect_;
     std::unique_ptr<SettingsStore> settings_;
     char directory_[recordfiles::kPathBufferSize] = {};
     char bankFileName_[recordfiles::kPathBufferSize] = {};
     char presetFileName_[recordfiles::kPathBufferSize] = {};
+
+    CTextEdit* nameField_ = nullptr;
+    COptionMenu* programMenu_ = nullptr;
+    CControl* rocker_ = nullptr;
+    CControl* savePreset_ = nullptr;
+    CControl* loadPreset_ = nullptr;
+    CControl* storeA_ = nullptr;
+    CControl* recallA_ = nullptr;
+    CControl* storeB_ = nullptr;
+    CControl* recallB_ = nullptr;
+    CControl* defaultPreset_ = nullptr;
+    CControl* saveBank_ = nullptr;
+    CControl* loadBank_ = nullptr;
+    CControl* defaultBank_ = nullptr;
+    CRect rects_[presetbar::kNumSlots];
 };

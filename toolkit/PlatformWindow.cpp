@@ -46,10 +46,10 @@ int32_t buttonFlag(uint32_t button) {
     switch (button) {
     case 0:
         return kLButton;
-    case 1:
-        return kMButton;
-    case 2:
+    case 1: // pugl numbers the right button before the middle one
         return kRButton;
+    case 2:
+        return kMButton;
     default:
         return 0;
     }

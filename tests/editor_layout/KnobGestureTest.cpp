@@ -31,7 +31,7 @@ TEST_F(LayoutFixture, DraggingEachKnobAutomatesItsParameterAndItsDisplayFollows)
         SCOPED_TRACE("parameter " + std::to_string(place.tag));
         const float start = plugin.getParameter(place.tag);
         const int dy = start > 0.7f ? 40 : -40; // upwards raises the value
-        const Pixels before = screen();
+        const Pixels before = settledScreen();
         plugin.log().clear();
 
         const CPoint centre = place.knob.getCenter();

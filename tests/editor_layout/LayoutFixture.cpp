@@ -5,9 +5,11 @@
 #include <X11/keysym.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <utility>
 
 #include "shell/AudioEffect.h"
@@ -143,10 +145,15 @@ Pixels LayoutFixture::settledScreen() {
     // Redraws can lag behind under the sanitizers: wait until two captures agree.
     idle(50);
     Pixels last = screen();
-    for (int tries = 0; tries < 40; ++tries) {
+    // A window not yet painted reads as one flat colour, which also "agrees" with itself.
+    auto painted = [](const Pixels& p) {
+        return !p.empty() &&
+               std::adjacent_find(p.begin(), p.end(), std::not_equal_to<>()) != p.end();
+    };
+    for (int tries = 0; tries < 80; ++tries) {
         idle(50);
         Pixels now = screen();
-        if (now == last) break;
+        if (now == last && painted(now)) break;
         last = std::move(now);
     }
     return last;

@@ -1,0 +1,338 @@
+// The preset bar of CPresetSystemEditor: its controls, their actions and the file dialogs.
+#include <algorithm>
+#include <cstring>
+
+#include "editor/CPSKickButton.h"
+#include "editor/CPSRockerSwitch.h"
+#include "editor/CSaveLoadButton.h"
+#include "presets/CPresetSystemEditor.h"
+#include "presets/CPresetSystemEffect.h"
+#include "toolkit/CBitmap.h"
+#include "toolkit/CFrame.h"
+#include "toolkit/CNewFileSelector.h"
+#include "toolkit/COptionMenu.h"
+#include "toolkit/CTextEdit.h"
+
+using namespace presetbar;
+
+namespace {
+
+// Load buttons report 0.5 for the right button alone: the endian-reversed load.
+bool isReversedLoad(const CControl* control) {
+    return control->getValue() == 0.5f;
+}
+
+// Default buttons report 0.5 for a double click with Control held: delete.
+bool isDeleteGesture(const CControl* control) {
+    return control->getValue() < 0.75f;
+}
+
+} // namespace
+
+bool CPresetSystemEditor::open(void* /*parentWindow*/) {
+    if (!frame || !effect) return false;
+    fillRects();
+    createNameFieldAndMenu();
+    createButtons();
+    startRefreshTimer();
+    return true;
+}
+
+void CPresetSystemEditor::close() {
+    stopRefreshTimer();
+    nameField_ = nullptr;
+    programMenu_ = nullptr;
+    for (CControl** control : {&rocker_, &savePreset_, &loadPreset_, &storeA_, &recallA_, &storeB_,
+                               &recallB_, &defaultPreset_, &saveBank_, &loadBank_, &defaultBank_})
+        *control = nullptr;
+}
+
+void CPresetSystemEditor::fillRects() {
+    for (int slot = 0; slot < kNumSlots; ++slot)
+        rects_[slot] = kRects[slot];
+    rects_[kNameFieldSlot] = nameFieldRect(kRects[kNameFieldSlot], kNameFont);
+}
+
+void CPresetSystemEditor::createNameFieldAndMenu() {
+    auto* background = new CBitmap(kBackgroundBitmap);
+    char name[kProgramNameBuffer] = {};
+    if (presetEffect_) presetEffect_->getProgramName(name);
+
+    const CRect& field = rects_[kNameFieldSlot];
+    nameField_ = new CTextEdit(field, this, kNameFieldTag, name, background);
+    nameField_->setFont(kNameFont);
+    nameField_->setFontColor(kNameText);
+    nameField_->setBackColor(kNameBack);
+    nameField_->setFrameColor(kNameFrame);
+    nameField_->setHoriAlign(kCenterText);
+    nameField_->setBackOffset(field.getTopLeft());
+    frame->addView(nameField_);
+
+    const CRect& menu = rects_[kMenuSlot];
+    programMenu_ = new COptionMenu(menu, this, kMenuTag, background, nullptr, kMenuStyle);
+    programMenu_->setBackOffset(menu.getTopLeft());
+    programMenu_->setNbItemsPerColumn(kMenuEntriesPerColumn);
+    for (int k = 0; k < kNumStoredPrograms; ++k) {
+        char title[kProgramNameBuffer] = {};
+        if (presetEffect_) presetEffect_->getProgramNameIndexed(0, k, title);
+        programMenu_->addEntry(title);
+    }
+    programMenu_->setCurrent(presetEffect_ ? presetEffect_->getCurrentProgramIndex() : 0);
+    frame->addView(programMenu_);
+    background->forget();
+}
+
+void CPresetSystemEditor::createButtons() {
+    for (const Button& button : kButtons) {
+        auto* bitmap = new CBitmap(button.bitmap);
+        const auto height = static_cast<std::int32_t>(bitmap->getHeight());
+        const CRect& where = rects_[button.slot];
+        const CPoint origin(0, 0);
+        CControl* control = nullptr;
+        switch (button.kind) {
+        case Kind::rocker:
+            control = new CPSRockerSwitch(where, this, button.tag, height / kRockerImages, bitmap,
+                                          origin, CRockerSwitch::kHorizontal);
+            break;
+        case Kind::saveLoad:
+            control =
+                new CSaveLoadButton(where, this, button.tag, height / kKickImages, bitmap, origin);
+            break;
+        case Kind::kick:
+        case Kind::doubleClickKick:
+            control = new CPSKickButton(where, this, button.tag, height / kKickImages, bitmap,
+                                        origin, button.kind == Kind::doubleClickKick);
+            break;
+        }
+        frame->addView(control);
+        bitmap->forget();
+        switch (button.tag) {
+        case kRockerTag:
+            rocker_ = control;
+            break;
+        case kLoadBankTag:
+            loadBank_ = control;
+            break;
+        case kSaveBankTag:
+            saveBank_ = control;
+            break;
+        case kDefaultBankTag:
+            defaultBank_ = control;
+            break;
+        case kLoadPresetTag:
+            loadPreset_ = control;
+            break;
+        case kSavePresetTag:
+            savePreset_ = control;
+            break;
+        case kDefaultPresetTag:
+            defaultPreset_ = control;
+            break;
+        case kRecallATag:
+            recallA_ = control;
+            break;
+        case kStoreATag:
+            storeA_ = control;
+            break;
+        case kRecallBTag:
+            recallB_ = control;
+            break;
+        case kStoreBTag:
+            storeB_ = control;
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+CControl* CPresetSystemEditor::getPresetControl(std::int32_t tag) const {
+    switch (tag) {
+    case kNameFieldTag:
+        return nameField_;
+    case kMenuTag:
+        return programMenu_;
+    case kRockerTag:
+        return rocker_;
+    case kLoadBankTag:
+        return loadBank_;
+    case kSaveBankTag:
+        return saveBank_;
+    case kDefaultBankTag:
+        return defaultBank_;
+    case kLoadPresetTag:
+        return loadPreset_;
+    case kSavePresetTag:
+        return savePreset_;
+    case kDefaultPresetTag:
+        return defaultPreset_;
+    case kRecallATag:
+        return recallA_;
+    case kStoreATag:
+        return storeA_;
+    case kRecallBTag:
+        return recallB_;
+    case kStoreBTag:
+        return storeB_;
+    default:
+        return nullptr;
+    }
+}
+
+void CPresetSystemEditor::showInMenu(std::int32_t entry, const char* title) {
+    if (!programMenu_) return;
+    if (CMenuItem* item = programMenu_->getEntry(entry)) item->setTitle(title);
+    programMenu_->setDirty();
+}
+
+void CPresetSystemEditor::showProgramName(const char* name) {
+    if (nameField_) nameField_->setText(name);
+    if (programMenu_) showInMenu(programMenu_->getCurrent(), name);
+}
+
+void CPresetSystemEditor::showBankNames(const ProgramNames& names) {
+    if (programMenu_) {
+        for (int k = 0; k < kNumStoredPrograms; ++k)
+            showInMenu(k, names[k].data());
+        programMenu_->setCurrent(0);
+    }
+    if (nameField_) nameField_->setText(names[0].data());
+}
+
+void CPresetSystemEditor::valueChanged(CControl* control) {
+    if (!control || !presetEffect_) return;
+    switch (control->getTag()) {
+    case kNameFieldTag:
+        renameFromField();
+        break;
+    case kRockerTag:
+        stepProgram(control->getValue());
+        break;
+    case kLoadBankTag:
+        loadBankFromDialog(isReversedLoad(control));
+        break;
+    case kSaveBankTag:
+        saveBankFromDialog();
+        break;
+    case kLoadPresetTag:
+        loadPresetFromDialog(isReversedLoad(control));
+        break;
+    case kSavePresetTag:
+        savePresetFromDialog();
+        break;
+    case kMenuTag:
+        chooseProgramFromMenu();
+        break;
+    case kDefaultBankTag:
+        if (isDeleteGesture(control))
+            deleteDefaultBank();
+        else
+            storeDefaultBank();
+        break;
+    case kDefaultPresetTag:
+        if (isDeleteGesture(control))
+            deleteDefaultPreset();
+        else
+            storeDefaultPreset();
+        break;
+    case kStoreATag:
+        storeMemoA();
+        break;
+    case kStoreBTag:
+        storeMemoB();
+        break;
+    case kRecallATag:
+        recallMemoA();
+        break;
+    case kRecallBTag:
+        recallMemoB();
+        break;
+    default:
+        break;
+    }
+}
+
+void CPresetSystemEditor::renameFromField() {
+    if (!nameField_) return;
+    char name[kProgramNameBuffer] = {};
+    const char* typed = nameField_->getText();
+    std::memcpy(name, typed, strnlen(typed, kProgramNameBytes));
+    nameField_->setText(name);
+    if (programMenu_) showInMenu(programMenu_->getCurrent(), name);
+    presetEffect_->setCurrentProgramName(name);
+}
+
+void CPresetSystemEditor::stepProgram(float direction) {
+    // The release reports 0 and does nothing.
+    if (direction == 0) return;
+    int n = presetEffect_->getCurrentProgramIndex();
+    n = direction > 0 ? std::min(n + 1, kNumStoredPrograms - 1) : std::max(n - 1, 0);
+    if (programMenu_) programMenu_->setCurrent(n);
+    // At either end the same program is applied again, under its own name.
+    char name[kProgramNameBuffer] = {};
+    presetEffect_->getProgramNameIndexed(0, n, name);
+    if (nameField_) nameField_->setText(name);
+    presetEffect_->selectProgram(n);
+    presetEffect_->setCurrentProgramName(name);
+}
+
+void CPresetSystemEditor::chooseProgramFromMenu() {
+    if (!programMenu_) return;
+    const auto n = static_cast<std::int32_t>(programMenu_->getValue() + 0.5f);
+    if (!isStoredProgram(n)) return;
+    programMenu_->setCurrent(n);
+    // The program takes the entry's title, which a host's chunk may have made stale.
+    char title[kProgramNameBuffer] = {};
+    const char* entryTitle = programMenu_->getEntry(n)->getTitle();
+    std::memcpy(title, entryTitle, strnlen(entryTitle, kProgramNameBytes));
+    presetEffect_->selectProgram(n);
+    presetEffect_->setCurrentProgramName(title);
+    if (nameField_) nameField_->setText(title);
+}
+
+std::string CPresetSystemEditor::chooseFile(const FileDialog& dialog, bool reversed,
+                                            const char* defaultName) const {
+    CNewFileSelector* selector = CNewFileSelector::create(
+        frame, dialog.save ? CNewFileSelector::kSelectSaveFile : CNewFileSelector::kSelectFile);
+    if (!selector) return {};
+    std::string chosen;
+    try {
+        const CFileExtension type{dialog.typeDescription, dialog.extension};
+        selector->setTitle(reversed ? dialog.reversedTitle : dialog.title);
+        selector->setInitialDirectory(directory_);
+        if (dialog.save) {
+            selector->setDefaultSaveName(defaultName);
+            selector->setDefaultExtension(type);
+        } else {
+            selector->setAllowMultiFileSelection(false);
+        }
+        selector->addFileExtension(type);
+        if (selector->runModal() && selector->getNumSelectedFiles() == 1)
+            chosen = selector->getSelectedFile(0);
+    } catch (...) {
+        // No memory for the dialog's texts: as if it had been cancelled.
+        chosen.clear();
+    }
+    selector->forget();
+    return chosen;
+}
+
+void CPresetSystemEditor::loadPresetFromDialog(bool reversed) {
+    const std::string path = chooseFile(kLoadPresetDialog, reversed, nullptr);
+    if (!path.empty()) loadPresetFile(path.c_str(), reversed);
+}
+
+void CPresetSystemEditor::loadBankFromDialog(bool reversed) {
+    const std::string path = chooseFile(kLoadBankDialog, reversed, nullptr);
+    if (!path.empty()) loadBankFile(path.c_str(), reversed);
+}
+
+void CPresetSystemEditor::savePresetFromDialog() {
+    const std::string path = chooseFile(kSavePresetDialog, false, presetFileName_);
+    if (!path.empty()) savePresetFile(path.c_str());
+}
+
+void CPresetSystemEditor::saveBankFromDialog() {
+    const std::string path = chooseFile(kSaveBankDialog, false, bankFileName_);
+    if (!path.empty()) saveBankFile(path.c_str());
+}

@@ -1,0 +1,129 @@
+// Switching and renaming programs from the bar: rocker, menu, typed names, host renames.
+#include <cstring>
+
+#include "PresetBarFixture.h"
+
+namespace {
+
+using namespace presetbar;
+using ProgramSwitch = PresetBarWindow;
+
+// Points on the rocker's halves (it spans x 230 to 261) and on the menu's click area.
+constexpr int kRockerLeftX = 236, kRockerRightX = 255, kRockerY = 241;
+constexpr int kMenuX = 219, kMenuY = 244;
+// The open list is pushed inside the frame: 150 wide, 16 per entry, ending at the bottom.
+int menuEntryY(int entry) {
+    return 257 - 6 * 16 + 16 * entry + 8;
+}
+constexpr int kMenuEntryX = 245;
+
+TEST_F(ProgramSwitch, RockerStepsThroughTheProgramsAndReappliesAtEitherEnd) {
+    Lyrebloom& effect = newInstance();
+    fillPrograms(effect, 4);
+    openEditor(effect);
+
+    clickAt(kRockerRightX, kRockerY);
+    EXPECT_EQ(effect.getCurrentProgramIndex(), 5);
+    EXPECT_EQ(fieldText(), "Program 5");
+    EXPECT_EQ(menuCurrent(), 5);
+    EXPECT_FLOAT_EQ(effect.getParameter(2), 0.6f) << "program 5's Decay applied";
+
+    // At the last program the right half applies it again under its own name.
+    editor->getNameField()->setText("stale");
+    updateDisplayCalls = 0;
+    clickAt(kRockerRightX, kRockerY);
+    EXPECT_EQ(effect.getCurrentProgramIndex(), 5);
+    EXPECT_EQ(fieldText(), "Program 5");
+    EXPECT_EQ(nameOf(effect.programs()[5]), "Program 5");
+    EXPECT_EQ(updateDisplayCalls, 2) << "selected and renamed again";
+
+    for (int step = 0; step < 5; ++step)
+        clickAt(kRockerLeftX, kRockerY);
+    EXPECT_EQ(effect.getCurrentProgramIndex(), 0);
+    EXPECT_EQ(fieldText(), "Program 0");
+    EXPECT_EQ(menuCurrent(), 0);
+    updateDisplayCalls = 0;
+    clickAt(kRockerLeftX, kRockerY);
+    EXPECT_EQ(effect.getCurrentProgramIndex(), 0);
+    EXPECT_EQ(updateDisplayCalls, 2);
+    EXPECT_FLOAT_EQ(effect.getParameter(2), 0.1f);
+
+    // A released rocker reports 0, which changes nothing.
+    CControl* rocker = editor->getPresetControl(kRockerTag);
+    EXPECT_EQ(rocker->getValue(), 0.0f) << "back at rest after the click";
+    effect.selectProgram(3);
+    editor->getNameField()->setText("untouched");
+    updateDisplayCalls = 0;
+    editor->valueChanged(rocker);
+    EXPECT_EQ(effect.getCurrentProgramIndex(), 3);
+    EXPECT_EQ(fieldText(), "untouched");
+    EXPECT_EQ(updateDisplayCalls, 0);
+    EXPECT_EQ(errorCount, 0);
+}
+
+TEST_F(ProgramSwitch, MenuChoiceSelectsTheProgramUnderTheEntryTitle) {
+    Lyrebloom& effect = newInstance();
+    fillPrograms(effect, 0);
+    openEditor(effect);
+
+    clickAt(kMenuX, kMenuY);
+    ASSERT_TRUE(editor->getProgramMenu()->isPopupOpen());
+    clickAt(kMenuEntryX, menuEntryY(3));
+    EXPECT_FALSE(editor->getProgramMenu()->isPopupOpen());
+    EXPECT_EQ(effect.getCurrentProgramIndex(), 3);
+    EXPECT_EQ(menuCurrent(), 3);
+    EXPECT_EQ(fieldText(), "Program 3");
+    EXPECT_FLOAT_EQ(effect.getParameter(3), 0.25f) << "program 3's Damp applied";
+
+    // A chunk from the host renames program 2 behind the menu's back; choosing the entry
+    // then gives the program the entry's older title.
+    void* data = nullptr;
+    const VstInt32 size = effect.getChunk(&data, false);
+    std::vector<std::uint8_t> chunk(static_cast<std::uint8_t*>(data),
+                                    static_cast<std::uint8_t*>(data) + size);
+    std::memcpy(chunk.data() + 32 + 56 * 2, "From the host\0\0\0\0\0\0\0\0\0\0\0", 24);
+    ASSERT_EQ(effect.setChunk(chunk.data(), size, false), 0);
+    EXPECT_EQ(menuTitle(2), "Program 2");
+    clickAt(kMenuX, kMenuY);
+    clickAt(kMenuEntryX, menuEntryY(2));
+    EXPECT_EQ(effect.getCurrentProgramIndex(), 2);
+    EXPECT_EQ(nameOf(effect.programs()[2]), "Program 2");
+    EXPECT_EQ(fieldText(), "Program 2");
+    EXPECT_EQ(errorCount, 0);
+}
+
+TEST_F(ProgramSwitch, TypedNameIsCutTo24CharactersEverywhere) {
+    Lyrebloom& effect = newInstance();
+    fillPrograms(effect, 1);
+    openEditor(effect);
+
+    clickAt(150, 240);
+    ASSERT_TRUE(editor->getNameField()->isEditingText());
+    for (int i = 0; i < 9; ++i)
+        typeKey(0xff08); // BackSpace over "Program 1"
+    const std::string typed = "abcdefghijklmnopqrstuvwxyz0123456789abcd";
+    ASSERT_EQ(typed.size(), 40u);
+    typeText(typed);
+    typeKey(0xff0d); // Return
+    idle();
+    const std::string cut = typed.substr(0, 24);
+    EXPECT_EQ(nameOf(effect.programs()[1]), cut);
+    EXPECT_EQ(fieldText(), cut);
+    EXPECT_EQ(menuTitle(1), cut);
+    EXPECT_EQ(effect.getCurrentProgramIndex(), 1);
+    EXPECT_EQ(nameOf(effect.programs()[0]), "Program 0") << "only the current program";
+    EXPECT_EQ(errorCount, 0);
+}
+
+TEST_F(ProgramSwitch, HostRenameShowsInTheFieldAndTheCurrentEntry) {
+    Lyrebloom& effect = newInstance();
+    fillPrograms(effect, 2);
+    openEditor(effect);
+    char name[] = "Renamed by the host, far too long";
+    effect.dispatcher(effSetProgramName, 0, 0, name, 0);
+    EXPECT_EQ(fieldText(), "Renamed by the host, far");
+    EXPECT_EQ(menuTitle(2), "Renamed by the host, far");
+    EXPECT_EQ(menuTitle(1), "Program 1");
+}
+
+} // namespace
