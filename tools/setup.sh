@@ -10,6 +10,7 @@ packages=(
   libxcursor-dev libxtst-dev fonts-liberation
   xvfb xdotool x11-utils zenity python3 python3-cairo
   zam-plugins valgrind
+  clang-14 libclang-rt-14-dev ardour
 )
 
 missing=()

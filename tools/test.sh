@@ -41,3 +41,22 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_suite "tests under ASan+UBSan" build-asan -DCMAKE_BUILD_TYPE=Debug -DLYRE_SANITIZE=ON -DLYRE_BUILD_BENCH=OFF
 TSAN_OPTIONS=halt_on_error=1 \
   run_suite "concurrency tests under TSan" build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLYRE_TSAN=ON -DLYRE_BUILD_BENCH=OFF -- -L concurrency
+
+# libFuzzer targets (clang): the seed corpus replayed, then each target mutating for a while.
+# New inputs go to a scratch folder, so the committed corpus stays small.
+echo "== fuzz targets"
+cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_C_COMPILER=clang-14 \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLYRE_SANITIZE=ON -DLYRE_FUZZ=ON -DLYRE_BUILD_BENCH=OFF \
+  -DLYRE_WERROR=ON >/dev/null
+fuzz_targets=(fuzz_chunk fuzz_records fuzz_store fuzz_dispatcher)
+cmake --build build-fuzz -j"$jobs" --target "${fuzz_targets[@]}"
+ctest --test-dir build-fuzz --output-on-failure -L fuzz
+for target in "${fuzz_targets[@]}"; do
+  scratch=$(mktemp -d)
+  echo "-- $target"
+  build-fuzz/fuzz/$target -max_total_time="${LYRE_FUZZ_SECONDS:-20}" -timeout=20 \
+    -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix="$scratch/" \
+    "$scratch" "tests/fuzz/corpus/$target" 2>&1 | grep -E "^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|==|SUMMARY)|check failed" ||
+    { echo "$target failed; the input is in $scratch"; exit 1; }
+  rm -rf "$scratch"
+done
