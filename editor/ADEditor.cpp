@@ -35,14 +35,11 @@ const KnobLayout kLayout[ADEditor::kNumKnobs] = {
     {kOutput, CRect(233, 164, 255, 186), CRect(219, 189, 269, 203), false, 0.5f,
      displaytext::decibels},
     {kDecay, CRect(50, 71, 95, 116), CRect(48, 120, 98, 134), true, 0.5f, displaytext::percent},
-    {kDamp, CRect(224, 71, 269, 116), CRect(222, 120, 272, 134), true, 0.5f,
-     displaytext::percent},
-    {kMix, CRect(64, 164, 86, 186), CRect(51, 189, 101, 203), false, 0.25f,
-     displaytext::percent},
+    {kDamp, CRect(224, 71, 269, 116), CRect(222, 120, 272, 134), true, 0.5f, displaytext::percent},
+    {kMix, CRect(64, 164, 86, 186), CRect(51, 189, 101, 203), false, 0.25f, displaytext::percent},
     {kTranspose, CRect(149, 86, 171, 108), CRect(135, 112, 185, 126), false, 0.5f,
      displaytext::semitones},
-    {kTune, CRect(108, 123, 130, 145), CRect(95, 148, 145, 162), false, 0.5f,
-     displaytext::cents},
+    {kTune, CRect(108, 123, 130, 145), CRect(95, 148, 145, 162), false, 0.5f, displaytext::cents},
     {kDetune, CRect(189, 123, 211, 145), CRect(176, 148, 226, 162), false, 0.0f,
      displaytext::percent},
 };
@@ -56,7 +53,9 @@ const CPoint kVersionPosition(172, 80);
 constexpr float kOutputDisplayMaximum = 20.0f;
 
 // The switch and the LED show Bypass rounded: on from 0.5 up. NaN counts as off.
-float roundedSwitch(float p) { return std::floor(p + 0.5f) >= 1.0f ? 1.0f : 0.0f; }
+float roundedSwitch(float p) {
+    return std::floor(p + 0.5f) >= 1.0f ? 1.0f : 0.0f;
+}
 
 float outputGain(float p) {
     const double v = p;
@@ -75,7 +74,9 @@ ADEditor::ADEditor(AudioEffect* effect) : CPresetSystemEditor(effect) {
     background->forget();
 }
 
-ADEditor::~ADEditor() { close(); }
+ADEditor::~ADEditor() {
+    close();
+}
 
 int ADEditor::knobSlotOf(std::int32_t index) {
     for (int slot = 0; slot < kNumKnobs; ++slot)
@@ -136,8 +137,7 @@ void ADEditor::createBypassAboutAndLED() {
     const float bypass = effect->getParameter(kBypass);
 
     auto* switchBitmap = new CBitmap(kBypassBitmap);
-    const CRect switchRect(kBypassTopLeft, switchBitmap->getWidth(),
-                           switchBitmap->getHeight() / 2);
+    const CRect switchRect(kBypassTopLeft, switchBitmap->getWidth(), switchBitmap->getHeight() / 2);
     bypassSwitch = new COnOffButton(switchRect, this, kBypass, switchBitmap, 0);
     bypassSwitch->setValue(roundedSwitch(bypass));
     frame->addView(bypassSwitch);
