@@ -8,6 +8,7 @@
 #include "engine/FactoryPrograms.h"
 #include "engine/ParameterMapping.h"
 #include "engine/ParameterText.h"
+#include "engine/SubnormalFlush.h"
 #include "shell/AEffEditor.h"
 #include "shell/EffectIdentity.h"
 
@@ -61,6 +62,10 @@ void Lyrebloom::processReplacing(float** inputs, float** outputs, VstInt32 sampl
                                                inputStereo_.load(std::memory_order_relaxed));
     float* outR = identity::secondChannel(outputs, outputConnected,
                                           outputStereo_.load(std::memory_order_relaxed));
+    // After a reset a string's state decays towards zero before the alternating offset comes
+    // round its loop; flushing subnormals keeps that decay off the processor's slow path. The
+    // host's own floating-point mode is restored before we return.
+    const SubnormalFlush flush;
     bank_.process(inputs[0], inR, outputs[0], outR, sampleFrames, getSampleRate());
 }
 

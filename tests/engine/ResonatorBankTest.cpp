@@ -178,6 +178,26 @@ TEST(ResonatorBank, TuningGlideMovesAtAConstantSpeedWhileFarThenEasesIn) {
     EXPECT_EQ(fx->bank().tuningCurrent(), static_cast<float>(target));
 }
 
+TEST(ResonatorBank, ATranspositionResetNeverLeavesADecayingStateSubnormal) {
+    // Heavy damping makes each state fall by half a decade per sample once its line is cleared,
+    // long before the offset comes back round the 401-sample loop.
+    auto fx = makeEffect();
+    fx->setParameter(kDamp, 1.0f);
+    fx->setParameter(kDecay, 1.0f);
+    StereoBlock excite(4096);
+    for (int n = 0; n < 4096; ++n)
+        excite.inL[n] = excite.inR[n] = n % 3 ? 0.7f : -0.7f;
+    excite.run(*fx);
+    fx->setParameter(kTranspose, 25.0f / 48.0f);
+    for (int n = 0; n < 1000; ++n) {
+        StereoBlock one(1);
+        one.run(*fx);
+        for (int i = 0; i < 12; ++i)
+            ASSERT_NE(std::fpclassify(fx->bank().filterState(i)), FP_SUBNORMAL)
+                << "string " << i << " at sample " << n;
+    }
+}
+
 TEST(ResonatorBank, SilenceNeverLeavesSubnormalsInTheLoops) {
     auto fx = makeEffect();
     fx->setParameter(kDecay, 1.0f);

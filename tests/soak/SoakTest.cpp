@@ -37,9 +37,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<std::uint8_t>;
 constexpr VstInt32 kMaxFrames = 4096;
-constexpr int kLineStrip = 1024;              // line positions checked per block, in turn
-constexpr long kLongestSubnormalRun = 4096;   // frames
-constexpr int kMostSubnormalLineSamples = 64; // in one strip
+constexpr int kLineStrip = 1024; // line positions checked per block, in turn
 
 // The audio thread: processes blocks until told to stop, pausing when the host "stops
 // processing" (around sample-rate changes and chunk restores), and checks every block.
@@ -152,11 +150,9 @@ class AudioThread {
         fx_.setParameter(index, kWild[random_() % std::size(kWild)]);
     }
 
-    // A transposition change or a new sample rate can leave a string reading cleared line
-    // positions; its filter state then decays through the subnormal range to zero within a few
-    // dozen samples, and a line may keep a stray subnormal sample until it is overwritten. What
-    // must never happen is a state that stays subnormal, or a stretch of line written with
-    // subnormals: that is where the processor's slow path would cost real time.
+    // The block runs with subnormals flushed to zero, so neither a filter state nor a line sample
+    // may ever hold one: not even while a string decays after a transposition reset, nor with
+    // NaN or out-of-range parameters.
     void checkState(VstInt32 frames) {
         const ResonatorBank& bank = fx_.bank();
         bool subnormal = false;
@@ -167,24 +163,16 @@ class AudioThread {
             for (int s = 0; s < strings::kCount; ++s)
                 lineSubnormals += std::fpclassify(bank.lineSample(s, p)) == FP_SUBNORMAL;
         strip_ = (strip_ + kLineStrip) % strings::kLineLength;
-        if (lineSubnormals) ++transientSubnormals_;
-        if (lineSubnormals > kMostSubnormalLineSamples)
-            note(subnormals_, "a stretch of line samples is subnormal");
-        if (!subnormal) {
+        if (!subnormal && lineSubnormals == 0) {
             subnormalRun_ = 0;
             return;
         }
         ++transientSubnormals_;
         subnormalRun_ += frames;
-        if (subnormalRun_ <= kLongestSubnormalRun) return;
-        // NaN or out-of-range values (which no host should send) may leave a state subnormal for
-        // longer; that is counted, not failed: with them only crashes and reports count.
-        if (!tame_) {
-            if (subnormalRun_ - frames <= kLongestSubnormalRun) ++wildSubnormalRuns_;
-            return;
-        }
+        if (!tame_ && subnormalRun_ == frames) ++wildSubnormalRuns_;
         if (subnormals_ == 0) describeSubnormalState();
-        note(subnormals_, "a filter state stayed subnormal");
+        note(subnormals_,
+             lineSubnormals ? "a line sample is subnormal" : "a filter state is subnormal");
     }
 
     void describeSubnormalState() {
