@@ -1,7 +1,14 @@
-// A modal file dialog. The default one runs zenity (or kdialog) as a child process and waits;
-// tests install their own through setFactory.
+// A file dialog. Each platform provides one through createPlatformFileSelector; tests install
+// their own through setFactory.
+//
+// Two ways to run one: runModal() blocks until the dialog closes; runAsync() starts it and
+// delivers the result later. A platform dialog that runs its own message loop only overrides
+// runModalInternal(), and runAsync() then delivers before it returns. A dialog that runs
+// outside our thread (a child process) overrides startInternal/pollInternal/cancelInternal,
+// and its frame's idle pass polls it until it answers.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,6 +26,9 @@ class CNewFileSelector : public CBaseObject {
   public:
     enum Style { kSelectFile, kSelectSaveFile, kSelectDirectory };
     using Factory = std::function<CNewFileSelector*(CFrame* frame, Style style)>;
+    // Runs once per runAsync that started: `confirmed` is true when at least one file was
+    // chosen (getSelectedFile is valid inside the call).
+    using Callback = std::function<void(CNewFileSelector* selector, bool confirmed)>;
 
     // Null when there is no frame; the caller forgets the selector when done.
     static CNewFileSelector* create(CFrame* frame, Style style = kSelectFile);
@@ -36,6 +46,22 @@ class CNewFileSelector : public CBaseObject {
 
     // Shows the dialog and blocks until it closes; true when at least one file was chosen.
     bool runModal();
+
+    // Starts the dialog and returns. False when it could not start (no frame, a dialog of
+    // this frame is already up, no dialog program): onDone then never runs. While running,
+    // the selector keeps itself alive, so the caller may forget it right away.
+    bool runAsync(Callback onDone);
+    bool isRunning() const { return running; }
+    // Ends a running dialog without delivering anything.
+    void cancel();
+
+    // Whether a dialog started through runAsync for this frame is still up.
+    static bool isDialogRunning(const CFrame* frame);
+    // Checks this frame's running dialogs without blocking and delivers any answer.
+    static void pollRunning(const CFrame* frame);
+    // Ends this frame's running dialogs (the editor is closing): nothing is delivered.
+    static void cancelRunning(const CFrame* frame);
+
     int32_t getNumSelectedFiles() const { return static_cast<int32_t>(selected.size()); }
     const char* getSelectedFile(int32_t index) const;
 
@@ -49,8 +75,17 @@ class CNewFileSelector : public CBaseObject {
 
   protected:
     CNewFileSelector(CFrame* frame, Style style) : frame(frame), style(style) {}
-    // Fills `selected`; answers whether the user confirmed.
+    // Blocks until the dialog closes; fills `selected`; answers whether the user confirmed.
     virtual bool runModalInternal() = 0;
+    // Starts the dialog for runAsync: false when it could not start. The default runs
+    // runModalInternal and delivers through finish() before returning.
+    virtual bool startInternal();
+    // Called from the idle pass while running; calls finish() once the dialog answered.
+    virtual void pollInternal() {}
+    // Ends the dialog at once without an answer.
+    virtual void cancelInternal() {}
+    // Delivers the result of a runAsync; for overrides of startInternal/pollInternal.
+    void finish(bool confirmed);
 
     CFrame* frame;
     Style style;
@@ -61,15 +96,11 @@ class CNewFileSelector : public CBaseObject {
     std::vector<CFileExtension> extensions;
     bool allowMultiple = false;
     std::vector<std::string> selected;
+
+  private:
+    bool running = false;
+    Callback callback;
 };
 
-// The system dialog: zenity, else kdialog, found on PATH.
-class CDialogProcessFileSelector : public CNewFileSelector {
-  public:
-    CDialogProcessFileSelector(CFrame* frame, Style style) : CNewFileSelector(frame, style) {}
-    // The command line for one of the two programs ("zenity" or "kdialog").
-    std::vector<std::string> commandLine(const std::string& program) const;
-
-  protected:
-    bool runModalInternal() override;
-};
+// The system dialog of the platform the plug-in was built for; defined once per platform.
+CNewFileSelector* createPlatformFileSelector(CFrame* frame, CNewFileSelector::Style style);
