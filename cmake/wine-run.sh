@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Runs one Windows program under wine in a throwaway prefix of the build tree:
+#   wine-run.sh win32|win64 PREFIX PROGRAM [ARGS...]
+# The prefix is made on first use (once, even with tests running in parallel) and gets what
+# the tests need: "Arial" mapped to Liberation Sans, so GDI+ finds a face for its text.
+set -euo pipefail
+arch=$1 prefix=$2
+shift 2
+export WINEARCH=$arch WINEPREFIX=$prefix
+export WINEDEBUG=${LYRE_WINEDEBUG:--all}
+# No Mono or Gecko installers: nothing here needs them, and they would prompt.
+export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+# Debian's "wine" always starts the 32-bit loader when wine32 is installed; a 64-bit prefix
+# needs the 64-bit one.
+if [ "$arch" = win64 ]; then loader=${LYRE_WINE64:-/usr/lib/wine/wine64}; else loader=${LYRE_WINE32:-/usr/lib/wine/wine}; fi
+
+if [ ! -e "$prefix/.lyre-ready" ]; then
+  mkdir -p "$(dirname "$prefix")"
+  exec 9>"$prefix.lock"
+  flock 9
+  if [ ! -e "$prefix/.lyre-ready" ]; then
+    "$loader" wineboot -i >/dev/null 2>&1 </dev/null
+    "$loader" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ \
+      /d 'Liberation Sans' /f >/dev/null 2>&1 </dev/null
+    wineserver -w
+    touch "$prefix/.lyre-ready"
+  fi
+  flock -u 9
+  exec 9>&-
+fi
+
+# A server that outlives this program a little and holds none of our output pipes, so the
+# next test starts fast and ctest is not kept waiting for a server that inherited its pipe.
+# (tools/test.sh keeps one running for the whole stage; then this one just exits.)
+setsid wineserver -p30 </dev/null >/dev/null 2>&1 &
+
+exec "$loader" "$@"
