@@ -14,6 +14,12 @@ export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 # needs the 64-bit one.
 if [ "$arch" = win64 ]; then loader=${LYRE_WINE64:-/usr/lib/wine/wine64}; else loader=${LYRE_WINE32:-/usr/lib/wine/wine}; fi
 
+# "--version" only asks whether this machine can start wine for the target at all (a kernel
+# without 32-bit support cannot run the 32-bit loader); it needs no prefix.
+if [ "${1:-}" = --version ]; then
+  exec "$loader" --version
+fi
+
 if [ ! -e "$prefix/.lyre-ready" ]; then
   mkdir -p "$(dirname "$prefix")"
   exec 9>"$prefix.lock"

@@ -7,7 +7,9 @@ namespace {
 std::atomic<void*> recordedInstance{nullptr};
 } // namespace
 
-void* moduleInstance() { return recordedInstance.load(std::memory_order_acquire); }
+void* moduleInstance() {
+    return recordedInstance.load(std::memory_order_acquire);
+}
 
 void setModuleInstance(void* instance) {
     recordedInstance.store(instance, std::memory_order_release);
