@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -92,9 +93,11 @@ class CPresetSystemEditor : public AEffGUIEditor, public CControlListener {
     void stepProgram(float direction);
     void chooseProgramFromMenu();
     void showInMenu(std::int32_t entry, const char* title);
-    // The file commands' dialogs: the chosen path, or empty when cancelled or ambiguous.
-    std::string chooseFile(const presetbar::FileDialog& dialog, bool reversed,
-                           const char* defaultName) const;
+    // Starts a file command's dialog; `onChosen` runs once with the chosen path, later (during
+    // idle) or at once, and never when the dialog is cancelled, ambiguous or closed with the
+    // editor.
+    void chooseFile(const presetbar::FileDialog& dialog, bool reversed, const char* defaultName,
+                    std::function<void(const std::string& path)> onChosen);
     void loadPresetFromDialog(bool reversed);
     void loadBankFromDialog(bool reversed);
     void savePresetFromDialog();

@@ -290,12 +290,15 @@ void CPresetSystemEditor::chooseProgramFromMenu() {
     if (nameField_) nameField_->setText(title);
 }
 
-std::string CPresetSystemEditor::chooseFile(const FileDialog& dialog, bool reversed,
-                                            const char* defaultName) const {
+void CPresetSystemEditor::chooseFile(const FileDialog& dialog, bool reversed,
+                                     const char* defaultName,
+                                     std::function<void(const std::string& path)> onChosen) {
+    // One dialog at a time: while it is up the frame ignores input, and a command reached
+    // another way is refused here.
+    if (!frame || CNewFileSelector::isDialogRunning(frame)) return;
     CNewFileSelector* selector = CNewFileSelector::create(
         frame, dialog.save ? CNewFileSelector::kSelectSaveFile : CNewFileSelector::kSelectFile);
-    if (!selector) return {};
-    std::string chosen;
+    if (!selector) return;
     try {
         const CFileExtension type{dialog.typeDescription, dialog.extension};
         selector->setTitle(reversed ? dialog.reversedTitle : dialog.title);
@@ -307,32 +310,37 @@ std::string CPresetSystemEditor::chooseFile(const FileDialog& dialog, bool rever
             selector->setAllowMultiFileSelection(false);
         }
         selector->addFileExtension(type);
-        if (selector->runModal() && selector->getNumSelectedFiles() == 1)
-            chosen = selector->getSelectedFile(0);
+        // The dialog's answer arrives during a later idle pass (or at once for a dialog that
+        // runs its own loop); the command continues only with exactly one file.
+        selector->runAsync(
+            [onChosen = std::move(onChosen)](CNewFileSelector* answered, bool confirmed) {
+                if (!confirmed || answered->getNumSelectedFiles() != 1) return;
+                const std::string path = answered->getSelectedFile(0);
+                if (!path.empty()) onChosen(path);
+            });
     } catch (...) {
         // No memory for the dialog's texts: as if it had been cancelled.
-        chosen.clear();
     }
     selector->forget();
-    return chosen;
 }
 
 void CPresetSystemEditor::loadPresetFromDialog(bool reversed) {
-    const std::string path = chooseFile(kLoadPresetDialog, reversed, nullptr);
-    if (!path.empty()) loadPresetFile(path.c_str(), reversed);
+    chooseFile(kLoadPresetDialog, reversed, nullptr, [this, reversed](const std::string& path) {
+        loadPresetFile(path.c_str(), reversed);
+    });
 }
 
 void CPresetSystemEditor::loadBankFromDialog(bool reversed) {
-    const std::string path = chooseFile(kLoadBankDialog, reversed, nullptr);
-    if (!path.empty()) loadBankFile(path.c_str(), reversed);
+    chooseFile(kLoadBankDialog, reversed, nullptr,
+               [this, reversed](const std::string& path) { loadBankFile(path.c_str(), reversed); });
 }
 
 void CPresetSystemEditor::savePresetFromDialog() {
-    const std::string path = chooseFile(kSavePresetDialog, false, presetFileName_);
-    if (!path.empty()) savePresetFile(path.c_str());
+    chooseFile(kSavePresetDialog, false, presetFileName_,
+               [this](const std::string& path) { savePresetFile(path.c_str()); });
 }
 
 void CPresetSystemEditor::saveBankFromDialog() {
-    const std::string path = chooseFile(kSaveBankDialog, false, bankFileName_);
-    if (!path.empty()) saveBankFile(path.c_str());
+    chooseFile(kSaveBankDialog, false, bankFileName_,
+               [this](const std::string& path) { saveBankFile(path.c_str()); });
 }

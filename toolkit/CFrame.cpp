@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "toolkit/CDrawContext.h"
+#include "toolkit/CNewFileSelector.h"
 #include "toolkit/CVSTGUITimer.h"
 #include "toolkit/PlatformWindow.h"
 
@@ -21,12 +22,15 @@ CFrame::CFrame(const CRect& size, void* parentWindow, VSTGUIEditorInterface* edi
 }
 
 CFrame::~CFrame() {
+    CNewFileSelector::cancelRunning(this);
     platform.reset();
     modalView = focusView = mouseDownView = hoverView = nullptr;
     removeAll();
 }
 
 void CFrame::close() {
+    // A dialog still up ends here and delivers nothing to the views about to go.
+    CNewFileSelector::cancelRunning(this);
     windowTimers.clear();
     platform.reset();
     removeAll(); // the modal view too: it is a child like any other
@@ -38,6 +42,7 @@ void* CFrame::getSystemWindow() const {
 }
 
 void CFrame::idle() {
+    CNewFileSelector::pollRunning(this);
     invalidateDirtyViews();
     CVSTGUITimer::fireDueTimers();
 }
@@ -128,7 +133,12 @@ CView* CFrame::mouseTarget(const CPoint& where) const {
     return getViewAt(where);
 }
 
+bool CFrame::isInputBlocked() const {
+    return CNewFileSelector::isDialogRunning(this);
+}
+
 CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons) {
+    if (isInputBlocked()) return kMouseEventHandled;
     mouseDownView = nullptr;
     CView* target = mouseTarget(where);
     if (focusView && focusView != target) setFocusView(nullptr);
@@ -147,6 +157,7 @@ CMouseEventResult CFrame::onMouseUp(CPoint& where, const CButtonState& buttons) 
 }
 
 CMouseEventResult CFrame::onMouseMoved(CPoint& where, const CButtonState& buttons) {
+    if (isInputBlocked()) return kMouseEventHandled;
     if (mouseDownView) {
         CView* target = mouseDownView;
         const CMouseEventResult result = target->onMouseMoved(where, buttons);
@@ -173,12 +184,14 @@ CMouseEventResult CFrame::onMouseExited(CPoint& where, const CButtonState& butto
 }
 
 bool CFrame::onWheel(const CPoint& where, const float& distance, const CButtonState& buttons) {
+    if (isInputBlocked()) return true;
     if (mouseDownView) return false;
     CView* target = mouseTarget(where);
     return target && target->onWheel(where, distance, buttons);
 }
 
 int32_t CFrame::onKeyDown(CKeyCode& key) {
+    if (isInputBlocked()) return kKeyNotHandled;
     if (focusView) {
         const int32_t result = focusView->onKeyDown(key);
         if (result != kKeyNotHandled) return result;
@@ -188,6 +201,7 @@ int32_t CFrame::onKeyDown(CKeyCode& key) {
 }
 
 int32_t CFrame::onKeyUp(CKeyCode& key) {
+    if (isInputBlocked()) return kKeyNotHandled;
     if (focusView) {
         const int32_t result = focusView->onKeyUp(key);
         if (result != kKeyNotHandled) return result;

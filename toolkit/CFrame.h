@@ -26,7 +26,8 @@ class CFrame : public CViewContainer {
     void* getSystemWindow() const;
     VSTGUIEditorInterface* getEditor() const { return editor; }
 
-    // Invalidates what changed and runs due timers; drawing happens in pumpEvents.
+    // Polls a running file dialog, invalidates what changed and runs due timers; drawing
+    // happens in pumpEvents.
     virtual void idle();
     // One non-blocking pass over the window system's events, timers and exposures.
     void pumpEvents();
@@ -54,6 +55,9 @@ class CFrame : public CViewContainer {
     void stopWindowTimer(uintptr_t id);
     void onWindowTimer(uintptr_t id);
 
+    // While a file dialog started on this frame is up, pointer and key input is ignored
+    // (a gesture already under way still gets its release).
+    bool isInputBlocked() const;
     // Entry points for mouse and keyboard events in frame coordinates.
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;

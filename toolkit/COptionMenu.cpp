@@ -15,31 +15,47 @@ constexpr CColor kMenuBack{240, 240, 240, 255};
 constexpr CColor kMenuHighlight{60, 110, 180, 255};
 constexpr CColor kMenuText{20, 20, 20, 255};
 
+constexpr CCoord kCheckColumn = 16; // room for the check mark before each title
+constexpr CCoord kTitleMargin = 6;
+
 // The open list: covers the whole frame so that a click anywhere reaches it.
 class COptionMenuPopup : public CView {
   public:
     COptionMenuPopup(const CRect& frameSize, COptionMenu& menu) : CView(frameSize), menu(menu) {
-        const int32_t count = menu.getNbEntries();
-        const int32_t perColumn = std::min(count, menu.getNbItemsPerColumn());
-        const int32_t columns = (count + perColumn - 1) / perColumn;
-        const CRect& anchor = menu.getViewSize();
-        CRect box(CPoint(anchor.left, anchor.bottom), columns * kColumnWidth,
-                  perColumn * kItemHeight);
-        // Keep the list inside the frame: shift left and up when it would overflow.
-        if (box.right > frameSize.right) box.offset(frameSize.right - box.right, 0);
-        if (box.bottom > frameSize.bottom) box.offset(0, frameSize.bottom - box.bottom);
-        if (box.left < frameSize.left) box.offset(frameSize.left - box.left, 0);
-        if (box.top < frameSize.top) box.offset(0, frameSize.top - box.top);
-        list = box;
-        this->perColumn = perColumn;
+        layout(kColumnWidth);
     }
     ~COptionMenuPopup() override { menu.popupDestroyed(this); }
 
     const CRect& getListRect() const { return list; }
 
+    // Places the list wholly inside the frame: below the menu and from its left edge where
+    // that fits, else above it and ending at its right edge, else against the frame's edge.
+    // Entries that do not fit the frame's height go into further columns.
+    void layout(CCoord wantedColumnWidth) {
+        const CRect& bounds = size;
+        const CRect& anchor = menu.getViewSize();
+        const int32_t count = std::max(menu.getNbEntries(), 1);
+        const auto rowsThatFit =
+            std::max<int32_t>(1, static_cast<int32_t>(bounds.getHeight() / kItemHeight));
+        perColumn = std::clamp(std::min(count, menu.getNbItemsPerColumn()), 1, rowsThatFit);
+        const int32_t columns = (count + perColumn - 1) / perColumn;
+        columnWidth = std::min(wantedColumnWidth, std::floor(bounds.getWidth() / columns));
+        const CCoord width = columns * columnWidth;
+        const CCoord height = perColumn * kItemHeight;
+
+        CCoord top = anchor.bottom;
+        if (top + height > bounds.bottom)
+            top = anchor.top - height >= bounds.top ? anchor.top - height : bounds.bottom - height;
+        CCoord left = anchor.left;
+        if (left + width > bounds.right)
+            left =
+                anchor.right - width >= bounds.left ? anchor.right - width : bounds.right - width;
+        list = CRect(CPoint(std::max(left, bounds.left), std::max(top, bounds.top)), width, height);
+    }
+
     int32_t entryAt(const CPoint& where) const {
         if (!list.pointInside(where)) return -1;
-        const auto column = static_cast<int32_t>((where.x - list.left) / kColumnWidth);
+        const auto column = static_cast<int32_t>((where.x - list.left) / columnWidth);
         const auto row = static_cast<int32_t>((where.y - list.top) / kItemHeight);
         const int32_t index = column * perColumn + row;
         return index < menu.getNbEntries() ? index : -1;
@@ -48,15 +64,28 @@ class COptionMenuPopup : public CView {
     CRect entryRect(int32_t index) const {
         const int32_t column = index / perColumn;
         const int32_t row = index % perColumn;
-        return CRect(CPoint(list.left + column * kColumnWidth, list.top + row * kItemHeight),
-                     kColumnWidth, kItemHeight);
+        return CRect(CPoint(list.left + column * columnWidth, list.top + row * kItemHeight),
+                     columnWidth, kItemHeight);
     }
 
     void draw(CDrawContext* context) override {
+        context->setFont(CFontDesc("Arial", 11));
+        if (!measured) {
+            // Columns as wide as the widest title, as far as the frame allows.
+            measured = true;
+            CCoord widest = 0;
+            for (int32_t i = 0; i < menu.getNbEntries(); ++i)
+                widest = std::max(widest, context->getStringWidth(menu.getEntry(i)->getTitle()));
+            const CCoord wanted = std::ceil(kCheckColumn + widest + kTitleMargin);
+            if (wanted > columnWidth) {
+                const CRect before = list;
+                layout(wanted);
+                invalidRect(before.unite(list));
+            }
+        }
         context->setFillColor(kMenuBack);
         context->setFrameColor(kMenuText);
         context->drawRect(list, kDrawFilledAndStroked);
-        context->setFont(CFontDesc("Arial", 11));
         for (int32_t i = 0; i < menu.getNbEntries(); ++i) {
             const CRect item = entryRect(i);
             CMenuItem* entry = menu.getEntry(i);
@@ -67,10 +96,11 @@ class COptionMenuPopup : public CView {
                 context->setFontColor(kWhiteCColor);
             }
             if (entry->isChecked())
-                context->drawString("*", CRect(item.left, item.top, item.left + 14, item.bottom));
-            context->drawString(entry->getTitle(),
-                                CRect(item.left + 16, item.top, item.right - 2, item.bottom),
-                                kLeftText);
+                context->drawString(
+                    "*", CRect(item.left, item.top, item.left + kCheckColumn - 2, item.bottom));
+            context->drawString(
+                entry->getTitle(),
+                CRect(item.left + kCheckColumn, item.top, item.right - 2, item.bottom), kLeftText);
         }
         setDirty(false);
     }
@@ -102,6 +132,8 @@ class COptionMenuPopup : public CView {
     COptionMenu& menu;
     CRect list;
     int32_t perColumn = 1;
+    CCoord columnWidth = kColumnWidth;
+    bool measured = false;
     int32_t highlighted = -1;
 };
 
@@ -212,6 +244,15 @@ bool COptionMenu::removed(CViewContainer* parent) {
         endEdit();
     }
     return CParamDisplay::removed(parent);
+}
+
+CRect COptionMenu::getPopupListRect() const {
+    return popup ? static_cast<const COptionMenuPopup*>(popup)->getListRect() : CRect();
+}
+
+CRect COptionMenu::getPopupEntryRect(int32_t index) const {
+    if (!popup || index < 0 || index >= getNbEntries()) return {};
+    return static_cast<const COptionMenuPopup*>(popup)->entryRect(index);
 }
 
 bool COptionMenu::isTypeOf(const char* type) const {

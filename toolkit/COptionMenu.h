@@ -1,6 +1,6 @@
 // A menu of titled entries whose value is the chosen entry's index. A left click opens the
-// list as a modal view drawn over the frame; choosing an entry reports it, clicking
-// elsewhere or Escape closes the list without a change.
+// list as a modal view drawn over the frame, wholly inside it; choosing an entry reports it,
+// clicking elsewhere or Escape closes the list without a change.
 #pragma once
 
 #include <string>
@@ -47,6 +47,9 @@ class COptionMenu : public CParamDisplay {
     void popupClosed(int32_t index);
     void popupDestroyed(CView* list);
     CView* getPopup() const { return popup; }
+    // Where the open list and its entries lie in the frame (empty while closed).
+    CRect getPopupListRect() const;
+    CRect getPopupEntryRect(int32_t index) const;
     bool isTypeOf(const char* type) const override;
 
   private:

@@ -83,6 +83,14 @@ void PresetBarWindow::doubleClickControl(presetbar::Slot slot) {
     doubleClickAt(static_cast<int>(at.x), static_cast<int>(at.y));
 }
 
+void PresetBarWindow::clickMenuEntry(int entry) {
+    COptionMenu* menu = editor ? editor->getProgramMenu() : nullptr;
+    ASSERT_NE(menu, nullptr);
+    const CRect item = menu->getPopupEntryRect(entry);
+    ASSERT_FALSE(item.isEmpty()) << "the list is open";
+    clickAt(static_cast<int>(item.getCenter().x), static_cast<int>(item.getCenter().y));
+}
+
 void PresetBarWindow::typeText(const std::string& text) {
     for (char c : text)
         typeKey(static_cast<unsigned char>(c)); // Latin-1 keysyms are the characters

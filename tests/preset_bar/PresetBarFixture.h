@@ -56,6 +56,8 @@ class PresetBarWindow : public XDisplayFixture {
     void clickControl(presetbar::Slot slot, unsigned button = 1);
     void doubleClickControl(presetbar::Slot slot);
     void typeText(const std::string& text);
+    // Clicks the middle of an entry of the open program menu, where the list shows it.
+    void clickMenuEntry(int entry);
 
     // What the bar shows.
     std::string fieldText() const;

@@ -11,11 +11,6 @@ using ProgramSwitch = PresetBarWindow;
 // Points on the rocker's halves (it spans x 230 to 261) and on the menu's click area.
 constexpr int kRockerLeftX = 236, kRockerRightX = 255, kRockerY = 241;
 constexpr int kMenuX = 219, kMenuY = 244;
-// The open list is pushed inside the frame: 150 wide, 16 per entry, ending at the bottom.
-int menuEntryY(int entry) {
-    return 257 - 6 * 16 + 16 * entry + 8;
-}
-constexpr int kMenuEntryX = 245;
 
 TEST_F(ProgramSwitch, RockerStepsThroughTheProgramsAndReappliesAtEitherEnd) {
     Lyrebloom& effect = newInstance();
@@ -68,7 +63,7 @@ TEST_F(ProgramSwitch, MenuChoiceSelectsTheProgramUnderTheEntryTitle) {
 
     clickAt(kMenuX, kMenuY);
     ASSERT_TRUE(editor->getProgramMenu()->isPopupOpen());
-    clickAt(kMenuEntryX, menuEntryY(3));
+    clickMenuEntry(3);
     EXPECT_FALSE(editor->getProgramMenu()->isPopupOpen());
     EXPECT_EQ(effect.getCurrentProgramIndex(), 3);
     EXPECT_EQ(menuCurrent(), 3);
@@ -85,7 +80,7 @@ TEST_F(ProgramSwitch, MenuChoiceSelectsTheProgramUnderTheEntryTitle) {
     ASSERT_EQ(effect.setChunk(chunk.data(), size, false), 0);
     EXPECT_EQ(menuTitle(2), "Program 2");
     clickAt(kMenuX, kMenuY);
-    clickAt(kMenuEntryX, menuEntryY(2));
+    clickMenuEntry(2);
     EXPECT_EQ(effect.getCurrentProgramIndex(), 2);
     EXPECT_EQ(nameOf(effect.programs()[2]), "Program 2");
     EXPECT_EQ(fieldText(), "Program 2");

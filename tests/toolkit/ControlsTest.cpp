@@ -175,6 +175,7 @@ TEST_F(ControlFixture, TextEditCommitsOnceOnReturnAndEscapeRestores) {
     EXPECT_EQ(key('x'), kKeyNotHandled) << "not editing before a click";
     down(50, 5);
     EXPECT_TRUE(edit->isEditingText());
+    key(0, VKEY_END); // past the selected text, which typing would replace
     key('a');
     key('b');
     key(0, VKEY_BACK);
@@ -194,6 +195,7 @@ TEST_F(ControlFixture, TextEditCommitsOnceOnReturnAndEscapeRestores) {
     EXPECT_EQ(listener.changes.size(), 1u) << "a cancelled edit reports nothing";
 
     down(50, 5);
+    key(0, VKEY_END);
     key('q');
     down(150, 150); // clicking elsewhere commits
     EXPECT_STREQ(edit->getText(), "Init!aq");

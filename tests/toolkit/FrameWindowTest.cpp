@@ -97,8 +97,8 @@ TEST_F(FrameWindow, TypedKeysReachAFocusedTextEdit) {
     click(parent, 50, 20);
     pumpFor(50, [&] { frame->pumpEvents(); });
     ASSERT_TRUE(edit->isEditingText());
-    for (unsigned long keysym :
-         {0x61ul /* a */, 0xff08ul /* BackSpace */, 0x62ul /* b */, 0xff0dul /* Return */})
+    for (unsigned long keysym : {0xff57ul /* End */, 0x61ul /* a */, 0xff08ul /* BackSpace */,
+                                 0x62ul /* b */, 0xff0dul /* Return */})
         typeKey(keysym);
     pumpFor(100, [&] { frame->pumpEvents(); });
     EXPECT_STREQ(edit->getText(), "xb");
