@@ -142,6 +142,7 @@ bool CDialogProcessFileSelector::spawn() {
     child = started;
     pipeFromChild = pipeEnds[0];
     output.clear();
+    reapedElsewhere = false;
     return true;
 }
 
@@ -170,6 +171,7 @@ void CDialogProcessFileSelector::closePipe() {
 
 bool CDialogProcessFileSelector::takeAnswer(bool exitedCleanly) {
     child = 0;
+    reapedElsewhere = false;
     closePipe();
     if (!exitedCleanly) return false;
     std::stringstream lines(output);
@@ -231,20 +233,24 @@ void CDialogProcessFileSelector::pollInternal() {
         finish(takeAnswer(WIFEXITED(status) && WEXITSTATUS(status) == 0));
         return;
     }
-    // Reaped by the host: the end of its output marks the answer.
+    // Reaped by the host: the end of its output marks the answer. Its id may be reused
+    // from now on, so it is never signalled again.
+    reapedElsewhere = true;
     if (pipeOpen) return;
     finish(takeAnswer(!output.empty()));
 }
 
 void CDialogProcessFileSelector::cancelInternal() {
-    if (child != 0) {
+    if (child != 0 && !reapedElsewhere) {
+        // The whole process group: the dialog and any helper it started.
         kill(-child, SIGKILL);
         kill(child, SIGKILL);
         int status = 0;
         while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
         }
-        child = 0;
     }
+    child = 0;
+    reapedElsewhere = false;
     closePipe();
     output.clear();
 }

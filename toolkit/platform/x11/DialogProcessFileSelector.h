@@ -41,6 +41,7 @@ class CDialogProcessFileSelector : public CNewFileSelector {
     bool takeAnswer(bool exitedCleanly);
 
     pid_t child = 0;
+    bool reapedElsewhere = false; // a host's SIGCHLD handling took the exit status
     int pipeFromChild = -1;
     std::string output;
 };
