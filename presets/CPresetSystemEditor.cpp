@@ -1,10 +1,9 @@
 #include "presets/CPresetSystemEditor.h"
 
-#include <unistd.h>
-
 #include <string>
 
 #include "presets/CPresetSystemEffect.h"
+#include "presets/PathConventions.h"
 #include "presets/PresetRecords.h"
 #include "presets/StoredSettings.h"
 #include "toolkit/CFrame.h"
@@ -13,7 +12,7 @@ CPresetSystemEditor::CPresetSystemEditor(AudioEffect* effect)
     : AEffGUIEditor(effect), presetEffect_(dynamic_cast<CPresetSystemEffect*>(effect)),
       settings_(makeUserSettingsStore()) {
     // A working directory longer than the buffer is not remembered at all.
-    if (!::getcwd(directory_, sizeof directory_)) directory_[0] = 0;
+    paths::workingDirectory(directory_, sizeof directory_);
 }
 
 CPresetSystemEditor::~CPresetSystemEditor() {

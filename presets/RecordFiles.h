@@ -1,5 +1,6 @@
 // Preset and bank files: where a chosen path is remembered and which file is opened.
-// Paths are split at '/'; the working directory of the process is never changed.
+// Paths are split at the platform's separators ('/', and '\\' on Windows); the working
+// directory of the process is never changed.
 #pragma once
 
 #include <cstddef>
@@ -11,10 +12,10 @@ namespace recordfiles {
 // 256 characters and a terminator, like the path buffers of the file dialogs.
 inline constexpr std::size_t kPathBufferSize = 257;
 
-// Copies the text after the last '/' into fileName and the text up to and including it into
-// directory. A path without '/', or one whose directory or name does not fit a buffer, leaves
-// both buffers as they were: a path is never shortened into a different one. Returns whether
-// the buffers were replaced.
+// Copies the text after the last separator into fileName and the text up to and including it
+// into directory, its separators in the platform's spelling. A path without a separator, or
+// one whose directory or name does not fit a buffer, leaves both buffers as they were: a path
+// is never shortened into a different one. Returns whether the buffers were replaced.
 bool splitPath(const char* path, char* fileName, char* directory);
 
 // The file a command acts on: the chosen path as given, or, for a bare name, that name in the

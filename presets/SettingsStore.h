@@ -13,11 +13,12 @@ enum class SettingKind { binary, text };
 class SettingsKey {
   public:
     virtual ~SettingsKey() = default;
-    // Copies the value into buffer when it fits `size` bytes and sets size to its length and
-    // kind to its kind. An absent, unreadable or larger value answers false and leaves buffer,
-    // size and kind alone.
-    virtual bool query(std::u16string_view name, void* buffer, std::uint32_t& size,
-                       SettingKind& kind) = 0;
+    // Copies the value into buffer when it fits `size` bytes and sets size to its length. A
+    // store that keeps kinds apart on reading answers false for a value not of `expected`; the
+    // registry is asked for the bytes alone, so callers validate what they read. An absent,
+    // unreadable or larger value answers false and leaves buffer and size alone.
+    virtual bool query(std::u16string_view name, SettingKind expected, void* buffer,
+                       std::uint32_t& size) = 0;
     // Creates or replaces the value.
     virtual bool set(std::u16string_view name, SettingKind kind, const void* data,
                      std::uint32_t size) = 0;

@@ -18,8 +18,7 @@ void loadText(SettingsKey* key, std::u16string_view name, char* path) {
     if (!key) return;
     std::uint8_t bytes[kTextQueryBytes] = {};
     std::uint32_t size = sizeof bytes;
-    SettingKind kind = SettingKind::binary;
-    if (!key->query(name, bytes, size, kind) || kind != SettingKind::text || size % 2 != 0) return;
+    if (!key->query(name, SettingKind::text, bytes, size) || size % 2 != 0) return;
     std::u16string units;
     for (std::size_t i = 0; i < kTextUnits; ++i) {
         char16_t unit;
@@ -59,9 +58,7 @@ void loadRecord(SettingsStore& store, std::u16string_view name, std::uint8_t* re
         if (!key) return;
         std::vector<std::uint8_t> value(size);
         std::uint32_t length = static_cast<std::uint32_t>(size);
-        SettingKind kind = SettingKind::text;
-        if (key->query(name, value.data(), length, kind) && kind == SettingKind::binary &&
-            length == size)
+        if (key->query(name, SettingKind::binary, value.data(), length) && length == size)
             std::copy(value.begin(), value.end(), record);
     } catch (...) {
     }

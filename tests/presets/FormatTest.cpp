@@ -6,7 +6,7 @@
 #include "ChunkBytes.h"
 #include "InProcessLyrebloom.h"
 #include "TempConfigHome.h"
-#include "presets/FileSettingsStore.h"
+#include "presets/platform/posix/FileSettingsStore.h"
 #include "presets/RecordFiles.h"
 #include "presets/Utf16.h"
 

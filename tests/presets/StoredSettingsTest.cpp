@@ -11,7 +11,7 @@
 #include "HostedLyrebloom.h"
 #include "InProcessLyrebloom.h"
 #include "TempConfigHome.h"
-#include "presets/FileSettingsStore.h"
+#include "presets/platform/posix/FileSettingsStore.h"
 #include "presets/PresetRecords.h"
 #include "presets/StoredSettings.h"
 

@@ -1,4 +1,4 @@
-#include "presets/FileSettingsStore.h"
+#include "presets/platform/posix/FileSettingsStore.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -16,7 +16,6 @@
 namespace {
 
 constexpr mode_t kPrivateDirectory = 0700;
-constexpr mode_t kPrivateFile = 0600;
 
 // A path component or value name that stays one plain file name.
 std::optional<std::string> fileNameOf(std::u16string_view name) {
@@ -59,26 +58,22 @@ class FileSettingsKey : public SettingsKey {
   public:
     explicit FileSettingsKey(std::string directory) : directory_(std::move(directory)) {}
 
-    bool query(std::u16string_view name, void* buffer, std::uint32_t& size,
-               SettingKind& kind) override {
+    bool query(std::u16string_view name, SettingKind expected, void* buffer,
+               std::uint32_t& size) override {
         const auto file = fileNameOf(name);
         if (!file) return false;
-        // A value replaced by one of the other kind may briefly exist as both files; either
-        // is a whole value.
-        for (const SettingKind k : {SettingKind::binary, SettingKind::text}) {
-            const auto length = read(pathOf(*file, k), buffer, size);
-            if (!length) continue;
-            size = *length;
-            kind = k;
-            return true;
-        }
-        return false;
+        // The file of the other kind, if any, is another value as far as the caller cares.
+        const auto length = read(pathOf(*file, expected), buffer, size);
+        if (!length) return false;
+        size = *length;
+        return true;
     }
 
     bool set(std::u16string_view name, SettingKind kind, const void* data,
              std::uint32_t size) override {
         const auto file = fileNameOf(name);
-        if (!file || !atomicfile::replace(pathOf(*file, kind), data, size, kPrivateFile, false))
+        if (!file || !atomicfile::replace(pathOf(*file, kind), data, size,
+                                                     atomicfile::NewFileAccess::owner))
             return false;
         const SettingKind other =
             kind == SettingKind::binary ? SettingKind::text : SettingKind::binary;

@@ -54,10 +54,15 @@ void syncDirectory(const std::string& directory) {
     ::close(fd);
 }
 
+// Settings are the user's alone; documents are 0666 less the umask.
+mode_t modeForNewFile(NewFileAccess access) {
+    return access == NewFileAccess::owner ? 0600 : 0666 & ~currentUmask();
+}
+
 } // namespace
 
-bool replace(const std::string& path, const void* data, std::size_t size, mode_t newFileMode,
-             bool applyUmask) noexcept {
+bool replace(const std::string& path, const void* data, std::size_t size,
+             NewFileAccess access) noexcept {
     try {
         const std::string directory = directoryOf(path);
         std::vector<char> temporary(directory.begin(), directory.end());
@@ -67,9 +72,8 @@ bool replace(const std::string& path, const void* data, std::size_t size, mode_t
         if (fd < 0) return false;
 
         struct stat existing {};
-        const mode_t mode = ::stat(path.c_str(), &existing) == 0
-                                ? existing.st_mode & 07777
-                                : (applyUmask ? newFileMode & ~currentUmask() : newFileMode);
+        const mode_t mode =
+            ::stat(path.c_str(), &existing) == 0 ? existing.st_mode & 07777 : modeForNewFile(access);
         const bool written =
             ::fchmod(fd, mode) == 0 && writeAll(fd, data, size) && ::fsync(fd) == 0;
         const bool closed = ::close(fd) == 0;
