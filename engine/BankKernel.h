@@ -37,8 +37,20 @@ struct States {
     Double4 quad[kQuads];
 };
 
-LYRE_INLINE void roundToFloat(Double4& v) {
-    v = __builtin_convertvector(__builtin_convertvector(v, Float4), Double4);
+// Four floats to four doubles. GCC 12 splits the generic conversion in 256-bit code and sends
+// the high half through the stack, inside the filter's sample-to-sample chain; one vcvtps2pd does
+// it all.
+template <bool Wide> LYRE_INLINE void widen(const Float4& f, Double4& d) {
+    d = __builtin_convertvector(f, Double4);
+}
+// What _mm256_cvtps_pd would give; the intrinsic cannot sit in a helper without a target of its
+// own, and this one only ever ends up inside the AVX2 kernels.
+template <> LYRE_INLINE void widen<true>(const Float4& f, Double4& d) {
+    asm("vcvtps2pd %1, %0" : "=x"(d) : "x"(f));
+}
+
+template <bool Wide> LYRE_INLINE void roundToFloat(Double4& v) {
+    widen<Wide>(__builtin_convertvector(v, Float4), v);
 }
 LYRE_INLINE __m128d low(const Double4& v) {
     return __builtin_shufflevector(v, v, 0, 1);
@@ -113,8 +125,41 @@ LYRE_INLINE void glideTuning(float& tuning, float target) {
     }
 }
 
+// Step 3 for one sample: the damping filters of the frame at the write position.
+template <bool Wide>
+LYRE_INLINE void filters(const Block& b, States& s, const float* frame, const std::int32_t* at) {
+    const Double4 c = {b.damping, b.damping, b.damping, b.damping};
+    for (int q = 0; q < kQuads; ++q) {
+        const int i = 4 * q;
+        const Float4 in = {frame[at[i]], frame[at[i + 1]], frame[at[i + 2]], frame[at[i + 3]]};
+        Double4 x;
+        widen<Wide>(in, x);
+        s.quad[q] = s.quad[q] + c * (x - s.quad[q]);
+        roundToFloat<Wide>(s.quad[q]);
+    }
+}
+
+// Step 5: every line receives the same excitation.
+LYRE_INLINE void writeFrame(const Block& b, const States& s, float* frame, double e) {
+    const Double4 excitation = {e, e, e, e};
+    const Double4 g = {b.feedback, b.feedback, b.feedback, b.feedback};
+    for (int q = 0; q < kQuads; ++q) {
+        const Float4 out = __builtin_convertvector(excitation + g * s.quad[q], Float4);
+        *reinterpret_cast<Float4Unaligned*>(frame + 4 * q) = out;
+    }
+}
+
+// The two taps that join the sums at step m (left, right): line 2m+1 at the position of string
+// 10−2m, line 2m at that of string 11−2m.
+LYRE_INLINE float leftTap(const float* frame, const std::int32_t* at, int m) {
+    return frame[at[10 - 2 * m] + 4 * m - 9];
+}
+LYRE_INLINE float rightTap(const float* frame, const std::int32_t* at, int m) {
+    return frame[at[11 - 2 * m] + 4 * m - 11];
+}
+
 // Steps 1 to 7 and 11 for the frame at the write position; the caller does 8 to 10 and 12.
-template <bool Bypassed, bool MonoOut>
+template <bool Wide, bool Bypassed, bool MonoOut>
 LYRE_INLINE void sample(const Block& b, States& s, float* frame, const std::int32_t* at, float o,
                         const float* inL, const float* inR, float* outL, float* outR,
                         std::int32_t n) {
@@ -131,29 +176,13 @@ LYRE_INLINE void sample(const Block& b, States& s, float* frame, const std::int3
         dryR = rawR;
     }
 
-    // 3: damping filters, s + c × (x − s) in double, stored as float.
-    const Double4 c = {b.damping, b.damping, b.damping, b.damping};
-    for (int q = 0; q < kQuads; ++q) {
-        const int i = 4 * q;
-        const Float4 in = {frame[at[i]], frame[at[i + 1]], frame[at[i + 2]], frame[at[i + 3]]};
-        const Double4 x = __builtin_convertvector(in, Double4);
-        s.quad[q] = s.quad[q] + c * (x - s.quad[q]);
-        roundToFloat(s.quad[q]);
-    }
-
-    // 4-5: every line receives the same excitation.
-    const double e =
-        kExcitationScale * (static_cast<double>(exciteL) + static_cast<double>(exciteR));
-    const Double4 excitation = {e, e, e, e};
-    const Double4 g = {b.feedback, b.feedback, b.feedback, b.feedback};
-    for (int q = 0; q < kQuads; ++q) {
-        const Float4 out = __builtin_convertvector(excitation + g * s.quad[q], Float4);
-        *reinterpret_cast<Float4Unaligned*>(frame + 4 * q) = out;
-    }
+    filters<Wide>(b, s, frame, at);
+    // 4-5
+    writeFrame(b, s, frame,
+               kExcitationScale * (static_cast<double>(exciteL) + static_cast<double>(exciteR)));
 
     // 6: (left, right) summed side by side: the state pairs (s0, s1), (s2, s3)... first, then
-    // the taps, each lane in the order of a plain running sum. Tap m: line 2m+1 at the position
-    // of string 10−2m (left), line 2m at that of string 11−2m (right).
+    // the taps, each lane in the order of a plain running sum.
     __m128d sum = _mm_add_pd(low(s.quad[0]), high(s.quad[0]));
     for (int q = 1; q < kQuads; ++q) {
         sum = _mm_add_pd(sum, low(s.quad[q]));
@@ -181,6 +210,95 @@ LYRE_INLINE void sample(const Block& b, States& s, float* frame, const std::int3
     }
 }
 
+// Samples n and n+1 (frames 0 and 1, read at at0 and at1), with the sums, blends and outputs of
+// both in one vector: lanes (left n, right n, left n+1, right n+1), each lane doing the operations
+// of sample() in its order. The taps of sample n are read after sample n+1 has written its frame,
+// so no tap of sample n may lie in that frame (no string reads one sample ahead of the write
+// position: see pairsAllowed()); the inputs of n+1 are read before the outputs of n are written,
+// so no output buffer may start one sample after an input buffer (see pairedBuffersAllowed()).
+template <bool Wide, bool Bypassed, bool MonoOut>
+LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const std::int32_t* at0,
+                            float* frame1, const std::int32_t* at1, float o, const float* inL,
+                            const float* inR, float* outL, float* outR, std::int32_t n) {
+    const Float4 raw = {inL[n], inR[n], inL[n + 1], inR[n + 1]};
+    const Float4 offset = {o, o, -o, -o};
+    Float4 excite, dry;
+    if constexpr (!Bypassed) {
+        excite = dry = raw + offset;
+    } else {
+        excite = offset;
+        dry = raw;
+    }
+    // 4: the excitation of both samples at once; x + y equals y + x in every rounding.
+    Double4 x;
+    widen<Wide>(excite, x);
+    const Double4 e = kExcitationScale * (x + __builtin_shufflevector(x, x, 1, 0, 3, 2));
+
+    filters<Wide>(b, s, frame0, at0);
+    writeFrame(b, s, frame0, e[0]);
+    const States first = s;
+    filters<Wide>(b, s, frame1, at1);
+    writeFrame(b, s, frame1, e[2]);
+
+    // 6
+    Double4 sum = __builtin_shufflevector(first.quad[0], s.quad[0], 0, 1, 4, 5) +
+                  __builtin_shufflevector(first.quad[0], s.quad[0], 2, 3, 6, 7);
+    for (int q = 1; q < kQuads; ++q) {
+        sum = sum + __builtin_shufflevector(first.quad[q], s.quad[q], 0, 1, 4, 5);
+        sum = sum + __builtin_shufflevector(first.quad[q], s.quad[q], 2, 3, 6, 7);
+    }
+    for (int m = 0; m < kCount / 2; ++m) {
+        const Float4 taps = {leftTap(frame0, at0, m), rightTap(frame0, at0, m),
+                             leftTap(frame1, at1, m), rightTap(frame1, at1, m)};
+        Double4 t;
+        widen<Wide>(taps, t);
+        sum = sum + t;
+    }
+
+    // 7
+    Double4 d;
+    widen<Wide>(dry, d);
+    const Float4 y = __builtin_convertvector(d + b.mix * (kWetScale * sum - d), Float4);
+
+    // 11
+    Double4 yd;
+    widen<Wide>(y, yd);
+    if constexpr (MonoOut) {
+        const Double4 both = yd + __builtin_shufflevector(yd, yd, 1, 0, 3, 2);
+        const Float4 out = __builtin_convertvector(both * b.outputGain * kMonoOutputScale, Float4);
+        outL[n] = out[0];
+        outL[n + 1] = out[2];
+    } else {
+        const Float4 out = __builtin_convertvector(b.outputGain * yd, Float4);
+        outL[n] = out[0];
+        outR[n] = out[1];
+        outL[n + 1] = out[2];
+        outR[n + 1] = out[3];
+    }
+}
+
+// Whether a pair may use these distances: no string reads the frame one sample after the one
+// being written (a loop of 16383 samples, which only odd rates and tunings give).
+LYRE_INLINE bool pairsAllowed(const std::int32_t* at) {
+    Int4 ahead = {0, 0, 0, 0};
+    for (int q = 0; q < kQuads; ++q) {
+        const Int4 lane = {4 * q, 4 * q + 1, 4 * q + 2, 4 * q + 3};
+        const Int4 d = loadInts(at + 4 * q) - lane;
+        ahead |= (d == kCount) | (d == kCount - kLineLength * kCount);
+    }
+    return (ahead[0] | ahead[1] | ahead[2] | ahead[3]) == 0;
+}
+
+// Whether pairs may read the inputs of sample n+1 before writing the outputs of sample n.
+inline bool pairedBuffersAllowed(const float* inL, const float* inR, const float* outL,
+                                 const float* outR) {
+    const auto at = [](const float* p) { return reinterpret_cast<std::uintptr_t>(p); };
+    const std::uintptr_t next[2] = {at(inL + 1), at(inR + 1)};
+    for (const float* out : {outL, outR})
+        for (std::uintptr_t in : next)
+            if (at(out) == in) return false;
+    return true;
+}
 // Glide steps and read positions of the next kAhead samples, from the state the next sample
 // starts from; they do not depend on the audio.
 LYRE_INLINE void fillAhead(State& st, const Block& b) {
@@ -206,63 +324,74 @@ LYRE_INLINE void fillAhead(State& st, const Block& b) {
         a.tuning[k] = tuning;
         a.detune[k] = detune;
     }
+    a.pairs = true;
+    for (std::int32_t k = 0; k < kAhead; ++k)
+        a.pairs = a.pairs && pairsAllowed(a.at[k]);
     a.next = 0;
     a.count = kAhead;
 }
 
 // A block of one sample while the positions advance: no loop set-up, which would cost as much
 // again as the sample.
-template <bool Bypassed, bool MonoOut>
+template <bool Wide, bool Bypassed, bool MonoOut>
 LYRE_INLINE void runOne(State& st, const Block& b, const float* inL, const float* inR, float* outL,
                         float* outR, std::int32_t n) {
     States s;
     for (int q = 0; q < kQuads; ++q)
         load4(s.quad[q], &st.filter[4 * q]);
     const float o = n % 2 == 0 ? kDenormalOffset : -kDenormalOffset;
-    sample<Bypassed, MonoOut>(b, s, b.lines + st.write * kCount, st.delta, o, inL, inR, outL, outR,
-                              n);
+    sample<Wide, Bypassed, MonoOut>(b, s, b.lines + st.write * kCount, st.delta, o, inL, inR, outL,
+                                    outR, n);
     for (int q = 0; q < kQuads; ++q)
         store4(&st.filter[4 * q], s.quad[q]);
     st.write = (st.write + 1) & kLineMask;
     if (--st.steadyRun == 0) readsFromDeltas(st.delta, st.write, st.read);
 }
 
-// A whole block of one sample while the positions advance, from the state alone.
-template <bool Bypassed, bool MonoOut>
-LYRE_INLINE void stepAdvanced(State& st, const float* inL, const float* inR, float* outL,
-                              float* outR) {
-    if (st.steadyRun == 0) [[unlikely]] {
-        st.steadyRun = untilWrap(st.read, st.write);
-        deltasFor(st.read, st.write, st.delta);
-    }
-    runOne<Bypassed, MonoOut>(st, st.block, inL, inR, outL, outR, 0);
+// A new run of advancing positions: until the next wrap the distances hold.
+LYRE_INLINE void startSteadyRun(State& st, std::int32_t write) {
+    st.steadyRun = untilWrap(st.read, write);
+    deltasFor(st.read, write, st.delta);
+    st.steadyPairs = pairsAllowed(st.delta);
 }
 
-template <Positions P, bool Bypassed, bool MonoOut>
+// A whole block of one sample while the positions advance, from the state alone.
+template <bool Wide, bool Bypassed, bool MonoOut>
+LYRE_INLINE void stepAdvanced(State& st, const float* inL, const float* inR, float* outL,
+                              float* outR) {
+    if (st.steadyRun == 0) [[unlikely]]
+        startSteadyRun(st, st.write);
+    runOne<Wide, Bypassed, MonoOut>(st, st.block, inL, inR, outL, outR, 0);
+}
+
+template <Positions P, bool Wide, bool Bypassed, bool MonoOut>
 LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* inR, float* outL,
                      float* outR, std::int32_t from, std::int32_t to) {
     if constexpr (P == Positions::Advanced) {
         if (to - from == 1 && st.steadyRun > 0)
-            return runOne<Bypassed, MonoOut>(st, b, inL, inR, outL, outR, from);
+            return runOne<Wide, Bypassed, MonoOut>(st, b, inL, inR, outL, outR, from);
     }
     States s;
     for (int q = 0; q < kQuads; ++q)
         load4(s.quad[q], &st.filter[4 * q]);
     std::int32_t write = st.write;
     float o = from % 2 == 0 ? kDenormalOffset : -kDenormalOffset;
+    const bool buffersPair = pairedBuffersAllowed(inL, inR, outL, outR);
 
     if constexpr (P == Positions::Advanced) {
         // Between wraps every position moves with the write position, so the distances hold;
         // the positions themselves are only worked out again when a run ends.
         for (std::int32_t n = from; n < to;) {
-            if (st.steadyRun == 0) {
-                st.steadyRun = untilWrap(st.read, write);
-                deltasFor(st.read, write, st.delta);
-            }
+            if (st.steadyRun == 0) startSteadyRun(st, write);
             const std::int32_t length = std::min(to - n, st.steadyRun);
             float* frame = b.lines + write * kCount;
-            for (std::int32_t k = n; k < n + length; ++k, frame += kCount) {
-                sample<Bypassed, MonoOut>(b, s, frame, st.delta, o, inL, inR, outL, outR, k);
+            std::int32_t k = n;
+            if (buffersPair && st.steadyPairs)
+                for (; k + 2 <= n + length; k += 2, frame += 2 * kCount)
+                    samplePair<Wide, Bypassed, MonoOut>(b, s, frame, st.delta, frame + kCount,
+                                                        st.delta, o, inL, inR, outL, outR, k);
+            for (; k < n + length; ++k, frame += kCount) {
+                sample<Wide, Bypassed, MonoOut>(b, s, frame, st.delta, o, inL, inR, outL, outR, k);
                 o = -o;
             }
             write = (write + length) & kLineMask;
@@ -275,8 +404,8 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
         State::Ahead& a = st.ahead;
         std::int32_t k = a.next;
         if (to - from == 1 && k < a.count) {
-            sample<Bypassed, MonoOut>(b, s, b.lines + write * kCount, a.at[k], o, inL, inR, outL,
-                                      outR, from);
+            sample<Wide, Bypassed, MonoOut>(b, s, b.lines + write * kCount, a.at[k], o, inL, inR,
+                                            outL, outR, from);
             write = (write + 1) & kLineMask;
             ++k;
             for (int q = 0; q < kQuads; ++q)
@@ -291,9 +420,16 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
                 k = 0;
             }
             const std::int32_t length = std::min(to - n, a.count - k);
-            for (std::int32_t j = 0; j < length; ++j, o = -o)
-                sample<Bypassed, MonoOut>(b, s, b.lines + ((write + j) & kLineMask) * kCount,
-                                          a.at[k + j], o, inL, inR, outL, outR, n + j);
+            std::int32_t j = 0;
+            if (buffersPair && a.pairs)
+                for (; j + 2 <= length; j += 2)
+                    samplePair<Wide, Bypassed, MonoOut>(
+                        b, s, b.lines + ((write + j) & kLineMask) * kCount, a.at[k + j],
+                        b.lines + ((write + j + 1) & kLineMask) * kCount, a.at[k + j + 1], o, inL,
+                        inR, outL, outR, n + j);
+            for (; j < length; ++j, o = -o)
+                sample<Wide, Bypassed, MonoOut>(b, s, b.lines + ((write + j) & kLineMask) * kCount,
+                                                a.at[k + j], o, inL, inR, outL, outR, n + j);
             write = (write + length) & kLineMask;
             k += length;
             n += length;

@@ -20,7 +20,7 @@ using Block = ResonatorBank::Block;
 template <Positions P, bool Bypassed, bool MonoOut>
 void plainKernel(State& st, const Block& b, const float* inL, const float* inR, float* outL,
                  float* outR, std::int32_t from, std::int32_t to) {
-    bankkernel::run<P, Bypassed, MonoOut>(st, b, inL, inR, outL, outR, from, to);
+    bankkernel::run<P, false, Bypassed, MonoOut>(st, b, inL, inR, outL, outR, from, to);
 }
 
 // The same operations in 256-bit registers: same results, fewer instructions.
@@ -28,18 +28,18 @@ template <Positions P, bool Bypassed, bool MonoOut>
 __attribute__((target("avx2"))) void avx2Kernel(State& st, const Block& b, const float* inL,
                                                 const float* inR, float* outL, float* outR,
                                                 std::int32_t from, std::int32_t to) {
-    bankkernel::run<P, Bypassed, MonoOut>(st, b, inL, inR, outL, outR, from, to);
+    bankkernel::run<P, true, Bypassed, MonoOut>(st, b, inL, inR, outL, outR, from, to);
 }
 
 template <bool Bypassed, bool MonoOut>
 void plainOneSample(State& st, const float* inL, const float* inR, float* outL, float* outR) {
-    bankkernel::stepAdvanced<Bypassed, MonoOut>(st, inL, inR, outL, outR);
+    bankkernel::stepAdvanced<false, Bypassed, MonoOut>(st, inL, inR, outL, outR);
 }
 
 template <bool Bypassed, bool MonoOut>
 __attribute__((target("avx2"))) void avx2OneSample(State& st, const float* inL, const float* inR,
                                                    float* outL, float* outR) {
-    bankkernel::stepAdvanced<Bypassed, MonoOut>(st, inL, inR, outL, outR);
+    bankkernel::stepAdvanced<true, Bypassed, MonoOut>(st, inL, inR, outL, outR);
 }
 
 using OneSample = ResonatorBank::OneSample;

@@ -66,6 +66,7 @@ class ResonatorBank {
         // written (see BankKernel.h), and how many samples that holds before a position wraps.
         alignas(16) std::int32_t delta[strings::kCount] = {};
         std::int32_t steadyRun = 0;
+        bool steadyPairs = false; // whether the distances allow two samples at a time
         float tuning = 1.0f;
         float detune = 0.0f;
         // Glide steps and positions of the samples to come, kept from block to block while the
@@ -76,6 +77,7 @@ class ResonatorBank {
             alignas(16) std::int32_t read[kAhead][strings::kCount];
             float tuning[kAhead], detune[kAhead];
             std::int32_t next = 0, count = 0;
+            bool pairs = false; // whether every entry allows two samples at a time
         } ahead;
     };
     // Sample p of all twelve lines side by side: the shared write position touches one frame,
