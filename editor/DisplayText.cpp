@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/DecimalLogarithm.h"
+
 namespace displaytext {
 
 namespace {
@@ -39,7 +41,10 @@ void decibels(float gain, char* text) {
         std::snprintf(text, 16, "-oo dB");
         return;
     }
-    const double a = 20.0 * static_cast<double>(static_cast<float>(std::log10(gain)));
+    // The logarithm rounded to float, from our own log10 so that every platform shows the same
+    // digit where the value sits at a truncation boundary.
+    const double a =
+        20.0 * static_cast<double>(static_cast<float>(declog::log10(static_cast<double>(gain))));
     const int i = wholePart(a);
     const int f = wholePart(std::fabs((a - i) * 10.0));
     // Between -1 and 0 the integer part is 0 and carries no sign of its own.

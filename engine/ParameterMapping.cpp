@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/X87PrecisionGuard.h"
+
 namespace mapping {
 
 namespace {
@@ -25,13 +27,18 @@ float outputGain(float x) {
     return static_cast<float>(v * v * 4.0);
 }
 
+// Each function that calls the math library runs it with the x87 unit in a known state, so the
+// derived values do not depend on what the host left in the control word.
+
 float feedbackGain(float decay, float transpositionRatio) {
+    const fpu::X87PrecisionGuard precision;
     const double base = std::pow(1.02, std::sqrt(clampUnit(decay))) / 1.0205;
     return static_cast<float>(
         std::pow(base, 1.0 / (0.25 * static_cast<double>(transpositionRatio))));
 }
 
 float dampingCoefficient(float damp) {
+    const fpu::X87PrecisionGuard precision;
     return static_cast<float>(std::pow(1.84, 1.0 - clampUnit(damp)) / 1.845);
 }
 
@@ -40,10 +47,12 @@ std::int32_t transposeStep(float x) {
 }
 
 float transpositionRatio(std::int32_t step) {
+    const fpu::X87PrecisionGuard precision;
     return static_cast<float>(0.25 * std::pow(16.0, static_cast<double>(step) / 48.0));
 }
 
 float tuningRatio(float tune) {
+    const fpu::X87PrecisionGuard precision;
     return static_cast<float>(std::pow(1.12246, static_cast<double>(tune)) / 1.05946);
 }
 

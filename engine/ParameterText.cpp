@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/DecimalLogarithm.h"
 #include "engine/ParameterMapping.h"
 #include "engine/Parameters.h"
 
@@ -61,7 +62,8 @@ void display(std::int32_t index, float x, char* text) {
             std::strcpy(text, "-oo");
             return;
         }
-        formatNumber(static_cast<float>(20.0 * std::log10(static_cast<double>(gain))), 1, text);
+        // Our own log10: the run-time's differs between systems in the last bits.
+        formatNumber(static_cast<float>(20.0 * declog::log10(static_cast<double>(gain))), 1, text);
         return;
     }
     case kMix:

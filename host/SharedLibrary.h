@@ -1,4 +1,5 @@
-// Owns one dlopen handle.
+// Owns one loaded plug-in module: a dlopen handle on POSIX systems, an HMODULE on Windows.
+// Each platform's loader lives in host/platform/<platform>/SharedLibrary.cpp.
 #pragma once
 
 #include <string>
@@ -12,7 +13,8 @@ class SharedLibrary {
     SharedLibrary(const SharedLibrary&) = delete;
     SharedLibrary& operator=(const SharedLibrary&) = delete;
 
-    // RTLD_LOCAL | RTLD_NOW, so missing symbols show up here rather than mid-render.
+    // `path` is UTF-8. POSIX: RTLD_LOCAL | RTLD_NOW, so missing symbols show up here rather
+    // than mid-render. Windows: LoadLibraryW on the UTF-16 form of the path, as a host does.
     // Returns an empty string on success, else the loader's message.
     std::string open(const std::string& path);
     void close();

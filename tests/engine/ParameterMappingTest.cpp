@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
+#include <vector>
 
 #include "engine/FactoryPrograms.h"
 #include "engine/ParameterMapping.h"
+#include "host/workload/X87ControlWord.h"
 
 namespace {
 
@@ -73,5 +77,92 @@ TEST(ParameterMapping, HostileValuesGiveAStableLoop) {
     EXPECT_EQ(bypassValue(nan), 0);
     EXPECT_EQ(bypassValue(2.0f), 2);
 }
+
+// Every derived value that goes through the math library, over a grid of parameter values,
+// with the x87 control word set to `word` for the whole computation. Counts the calls after
+// which the word was no longer `word`.
+std::vector<float> derivedValues(std::uint16_t word, int& wordChanges) {
+    const std::uint16_t original = lyreworkload::readX87ControlWord();
+    std::vector<float> values;
+    values.reserve(20001 * 6 + 49);
+    lyreworkload::clearX87Exceptions();
+    lyreworkload::writeX87ControlWord(word);
+    auto keep = [&](float v) {
+        values.push_back(v);
+        if (lyreworkload::readX87ControlWord() != word) {
+            ++wordChanges;
+            lyreworkload::writeX87ControlWord(word);
+        }
+    };
+    for (int step = 0; step <= 48; ++step)
+        keep(transpositionRatio(step));
+    for (int k = 0; k <= 20000; ++k) {
+        const float x = static_cast<float>(k / 20000.0);
+        keep(feedbackGain(x, 0.25f));
+        keep(feedbackGain(x, 1.0f));
+        keep(feedbackGain(x, 2.0f / 3.0f));
+        keep(feedbackGain(x, 4.0f));
+        keep(dampingCoefficient(x));
+        keep(tuningRatio(x));
+    }
+    lyreworkload::writeX87ControlWord(original);
+    return values;
+}
+
+std::size_t differences(const std::vector<float>& a, const std::vector<float>& b) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        count += std::memcmp(&a[i], &b[i], sizeof(float)) != 0;
+    return count;
+}
+
+// Some hosts leave the x87 unit at 24-bit precision, or with another rounding; the 32-bit and
+// 64-bit Windows math libraries compute pow there. The derived values must not notice, and
+// the host must get its control word back.
+TEST(ParameterMapping, DerivedValuesIgnoreTheHostsX87ControlWord) {
+    if (!lyreworkload::kHasX87) GTEST_SKIP() << "this processor has no x87 unit";
+    const std::uint16_t original = lyreworkload::readX87ControlWord();
+    int changes = 0;
+    const std::vector<float> reference = derivedValues(original, changes);
+    ASSERT_EQ(changes, 0);
+    for (int bits : {24, 53, 64}) {
+        const std::vector<float> values =
+            derivedValues(*lyreworkload::withPrecision(original, bits), changes);
+        EXPECT_EQ(differences(values, reference), 0u) << bits << "-bit precision";
+        EXPECT_EQ(changes, 0) << bits << "-bit precision";
+    }
+    // 24 bits, rounding toward zero, and the precision exception unmasked: pow sets that flag
+    // on almost every call, and it must not fire in the host's code afterwards.
+    const std::uint16_t hostile =
+        static_cast<std::uint16_t>((*lyreworkload::withPrecision(original, 24) | 0x0C00) & ~0x20);
+    const std::vector<float> values = derivedValues(hostile, changes);
+    EXPECT_EQ(differences(values, reference), 0u);
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(lyreworkload::readX87ControlWord(), original);
+}
+
+#if defined(_WIN32) && (defined(__i386__) || defined(__x86_64__))
+// The check above is not idle here: without the guard the run-time's pow does follow the
+// control word.
+TEST(ParameterMapping, TheRunTimesPowFollowsTheX87PrecisionWithoutTheGuard) {
+    const std::uint16_t original = lyreworkload::readX87ControlWord();
+    auto powers = [](std::uint16_t word) {
+        std::vector<double> out;
+        lyreworkload::writeX87ControlWord(word);
+        for (int k = 0; k <= 2000; ++k) {
+            volatile double exponent = 1.0 - k / 2000.0;
+            out.push_back(std::pow(1.84, exponent));
+        }
+        return out;
+    };
+    const std::vector<double> full = powers(original);
+    const std::vector<double> reduced = powers(*lyreworkload::withPrecision(original, 24));
+    lyreworkload::writeX87ControlWord(original);
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < full.size(); ++i)
+        differing += full[i] != reduced[i];
+    EXPECT_GT(differing, 100u);
+}
+#endif
 
 } // namespace

@@ -1,0 +1,45 @@
+// The fixed workload: the demo phrase and a seeded random session (glides, program switches,
+// transposition changes, resets, sample-rate changes, a mono stretch, odd block sizes), then a
+// sweep of every parameter's host text. Two builds of the plug-in that give the same hashes
+// computed the same bytes.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+
+#include "host/Plugin.h"
+#include "host/workload/ByteHash.h"
+
+namespace lyreworkload {
+
+struct WorkloadOptions {
+    std::uint64_t seed = 0x4C79726562ull;
+    // Set into the x87 control word for the whole session (after the input is made), as a
+    // host might leave it; nothing keeps the current word.
+    std::optional<std::uint16_t> hostControlWord;
+    // Receives every output frame as two little-endian floats (left, right); may be null.
+    std::FILE* raw = nullptr;
+};
+
+struct WorkloadTotals {
+    ByteHash input;
+    ByteHash output;
+    ByteHash texts;
+    std::uint64_t frames = 0;
+    std::uint64_t blocks = 0;
+    std::uint64_t textCount = 0;
+    std::uint64_t parameterChanges = 0;
+    std::uint64_t programSwitches = 0;
+    std::uint64_t resets = 0;
+    std::uint64_t transpositions = 0;
+    std::uint64_t sampleRates = 0;
+    // Calls after which the host's x87 control word was not what it was before the call.
+    std::uint64_t controlWordChanges = 0;
+    bool rawWriteFailed = false;
+};
+
+// The plug-in must be loaded and not yet opened.
+WorkloadTotals runWorkload(lyrehost::Plugin& plugin, const WorkloadOptions& options);
+
+} // namespace lyreworkload
