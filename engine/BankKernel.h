@@ -299,20 +299,39 @@ inline bool pairedBuffersAllowed(const float* inL, const float* inR, const float
             if (at(out) == in) return false;
     return true;
 }
-// Glide steps and read positions of the next kAhead samples, from the state the next sample
-// starts from; they do not depend on the audio.
-LYRE_INLINE void fillAhead(State& st, const Block& b) {
+// The distances sample k + 1 of the look-ahead reads at, from the positions sample k leaves.
+// Pairs are allowed when the first entry allows them and `later` says the others do.
+LYRE_INLINE void aheadDistances(State& st, bool later) {
     State::Ahead& a = st.ahead;
-    float tuning = st.tuning, detune = st.detune;
+    deltasFor(st.read, st.write, a.at[0]);
+    for (std::int32_t k = 0; k + 1 < kAhead; ++k)
+        deltasFor(a.read[k], (st.write + k + 1) & kLineMask, a.at[k + 1]);
+    a.pairs = later && pairsAllowed(a.at[0]);
+    // Runs of equal distances, so that the audio loop can keep them in registers.
+    a.same[kAhead - 1] = 1;
+    for (std::int32_t k = kAhead - 2; k >= 0; --k) {
+        Int4 differ = {0, 0, 0, 0};
+        for (int q = 0; q < kQuads; ++q)
+            differ |= loadInts(a.at[k] + 4 * q) ^ loadInts(a.at[k + 1] + 4 * q);
+        const bool equal = _mm_movemask_epi8(_mm_cmpeq_epi32(reinterpret_cast<__m128i>(differ),
+                                                             _mm_setzero_si128())) == 0xffff;
+        a.same[k] = equal ? a.same[k + 1] + 1 : 1;
+    }
+    a.next = 0;
+    a.count = kAhead;
+}
+
+// The plain way: every sample's positions on their own (from reciprocals where that is vouched
+// for, divided otherwise). Used where the glide values are not all finite.
+LYRE_INLINE void fillAheadOneByOne(State& st, const Block& b) {
+    State::Ahead& a = st.ahead;
     std::int32_t w = st.write;
-    deltasFor(st.read, w, a.at[0]);
     for (std::int32_t k = 0; k < kAhead; ++k) {
-        glideDetune(detune, b.detuneTarget);
-        glideTuning(tuning, b.tuningTarget);
         Int4 next[kQuads];
-        if (!readPositionsNear(w, b.rate, b.inverse, tuning, detune, b.transposition, next)) {
+        if (!readPositionsNear(w, b.rate, b.inverse, a.tuning[k], a.detune[k], b.transposition,
+                               next)) {
             LoopLengths lengths;
-            loopLengths(b.rate, tuning, detune, b.transposition, lengths);
+            loopLengths(b.rate, a.tuning[k], a.detune[k], b.transposition, lengths);
             readPositions(w, lengths, a.read[k]);
             for (int q = 0; q < kQuads; ++q)
                 next[q] = loadInts(a.read[k] + 4 * q);
@@ -320,15 +339,128 @@ LYRE_INLINE void fillAhead(State& st, const Block& b) {
         w = (w + 1) & kLineMask;
         for (int q = 0; q < kQuads; ++q)
             storeInts(a.read[k] + 4 * q, (next[q] + 1) & kLineMask);
-        if (k + 1 < kAhead) deltasFor(a.read[k], w, a.at[k + 1]);
+    }
+}
+
+// Lowest and highest glide values over ranges of the look-ahead: node 1 is the whole stretch,
+// node n is split into 2n and 2n + 1, and node kAhead + k is sample k alone.
+struct GlideBounds {
+    float tuningLow[2 * kAhead], tuningHigh[2 * kAhead];
+    float detuneLow[2 * kAhead], detuneHigh[2 * kAhead];
+};
+
+// Every step of the loop length is monotone in the tuning and in the detune (with a positive
+// numerator and denominator), so over a range of samples the lengths lie between the values at
+// the corners of the range's bounds. When those lie on one whole number, or strictly inside one
+// whole-number interval by more than the rounding of w - D + 16384 (below 2^-37 here), every
+// sample of the range truncates alike: its loop is the returned number of samples. 0 otherwise.
+inline std::int32_t sureLoop(const Block& b, int i, const GlideBounds& g, int node) {
+    const double rate = b.rate.rate, scale = b.rate.detuneScale[i];
+    const double transposition = b.transposition, frequency = kBaseFrequency[i];
+    const double n0 = rate + scale * static_cast<double>(g.detuneLow[node]);
+    const double n1 = rate + scale * static_cast<double>(g.detuneHigh[node]);
+    const double numLow = n0 < n1 ? n0 : n1, numHigh = n0 < n1 ? n1 : n0;
+    const double denLow = frequency * static_cast<double>(g.tuningLow[node]) * transposition;
+    const double denHigh = frequency * static_cast<double>(g.tuningHigh[node]) * transposition;
+    if (!(numLow > 0.0 && denLow > 0.0 && transposition > 0.0)) return 0;
+    const double low = numLow / denHigh, high = numHigh / denLow;
+    if (!(low >= 1.0 && high <= 16000.0)) return 0;
+    const double whole = static_cast<double>(static_cast<std::int32_t>(low)); // low is positive
+    if (low == whole && high == whole) return static_cast<std::int32_t>(whole);
+    constexpr double kMargin = 0x1p-30;
+    if (low - whole > kMargin && high < whole + 1.0 - kMargin)
+        return static_cast<std::int32_t>(whole) + 1;
+    return 0;
+}
+
+// String i's positions for samples first .. first + count - 1 of the look-ahead (node's range):
+// one loop for the whole range where the bounds vouch for it, halves otherwise, and the exact
+// formula for a single sample. Returns false if a position it worked out exactly reads one frame
+// ahead of the next write (no pairs then).
+inline bool placeString(State& st, const Block& b, const GlideBounds& g, int i, int node,
+                        std::int32_t first, std::int32_t count) {
+    State::Ahead& a = st.ahead;
+    const std::int32_t loop = sureLoop(b, i, g, node);
+    if (loop > 0) {
+        for (std::int32_t k = first; k < first + count; ++k)
+            a.read[k][i] = (st.write + k + 1 - loop) & kLineMask;
+        return true;
+    }
+    if (count == 1) {
+        const double length =
+            loopLength(i, b.rate.rate, a.tuning[first], a.detune[first], b.transposition);
+        const std::int32_t read =
+            (readPosition((st.write + first) & kLineMask, length) + 1) & kLineMask;
+        a.read[first][i] = read;
+        return ((read - st.write - first - 1) & kLineMask) != 1;
+    }
+    const bool low = placeString(st, b, g, i, 2 * node, first, count / 2);
+    return placeString(st, b, g, i, 2 * node + 1, first + count / 2, count / 2) && low;
+}
+
+// Glide steps and read positions of the next kAhead samples, from the state the next sample
+// starts from; they do not depend on the audio. A string's loop length only crosses a whole
+// number now and then during a glide: only there is it worked out sample by sample.
+LYRE_INLINE void fillAhead(State& st, const Block& b) {
+    State::Ahead& a = st.ahead;
+    float tuning = st.tuning, detune = st.detune;
+    bool finite = true;
+    for (std::int32_t k = 0; k < kAhead; ++k) {
+        glideDetune(detune, b.detuneTarget);
+        glideTuning(tuning, b.tuningTarget);
         a.tuning[k] = tuning;
         a.detune[k] = detune;
+        finite = finite && std::isfinite(tuning) && std::isfinite(detune);
     }
-    a.pairs = true;
-    for (std::int32_t k = 0; k < kAhead; ++k)
-        a.pairs = a.pairs && pairsAllowed(a.at[k]);
-    a.next = 0;
-    a.count = kAhead;
+    if (!finite) {
+        fillAheadOneByOne(st, b);
+    } else {
+        GlideBounds g;
+        for (std::int32_t k = 0; k < kAhead; ++k) {
+            g.tuningLow[kAhead + k] = g.tuningHigh[kAhead + k] = a.tuning[k];
+            g.detuneLow[kAhead + k] = g.detuneHigh[kAhead + k] = a.detune[k];
+        }
+        for (int n = kAhead - 1; n >= 1; --n) {
+            g.tuningLow[n] = std::min(g.tuningLow[2 * n], g.tuningLow[2 * n + 1]);
+            g.tuningHigh[n] = std::max(g.tuningHigh[2 * n], g.tuningHigh[2 * n + 1]);
+            g.detuneLow[n] = std::min(g.detuneLow[2 * n], g.detuneLow[2 * n + 1]);
+            g.detuneHigh[n] = std::max(g.detuneHigh[2 * n], g.detuneHigh[2 * n + 1]);
+        }
+        // Most strings keep one loop over the whole stretch: those are placed side by side.
+        alignas(16) std::int32_t loop[kCount];
+        for (int i = 0; i < kCount; ++i)
+            loop[i] = sureLoop(b, i, g, 1);
+        for (std::int32_t k = 0; k < kAhead; ++k)
+            for (int q = 0; q < kQuads; ++q)
+                storeInts(a.read[k] + 4 * q,
+                          (st.write + k + 1 - loadInts(loop + 4 * q)) & kLineMask);
+        bool pairs = true;
+        for (int i = 0; i < kCount; ++i)
+            if (loop[i] == 0) {
+                const bool low = placeString(st, b, g, i, 2, 0, kAhead / 2);
+                const bool high = placeString(st, b, g, i, 3, kAhead / 2, kAhead / 2);
+                pairs = pairs && low && high;
+            }
+        aheadDistances(st, pairs);
+        return;
+    }
+    aheadDistances(st, false);
+}
+
+// `count` samples from sample n on, all reading at the same distances from consecutive frames.
+template <bool Wide, bool Bypassed, bool MonoOut>
+LYRE_INLINE void runFrames(const Block& b, States& s, float* frame, const std::int32_t* at,
+                           float& o, bool pairs, const float* inL, const float* inR, float* outL,
+                           float* outR, std::int32_t n, std::int32_t count) {
+    const std::int32_t end = n + count;
+    if (pairs)
+        for (; n + 2 <= end; n += 2, frame += 2 * kCount)
+            samplePair<Wide, Bypassed, MonoOut>(b, s, frame, at, frame + kCount, at, o, inL, inR,
+                                                outL, outR, n);
+    for (; n < end; ++n, frame += kCount) {
+        sample<Wide, Bypassed, MonoOut>(b, s, frame, at, o, inL, inR, outL, outR, n);
+        o = -o;
+    }
 }
 
 // A block of one sample while the positions advance: no loop set-up, which would cost as much
@@ -384,16 +516,9 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
         for (std::int32_t n = from; n < to;) {
             if (st.steadyRun == 0) startSteadyRun(st, write);
             const std::int32_t length = std::min(to - n, st.steadyRun);
-            float* frame = b.lines + write * kCount;
-            std::int32_t k = n;
-            if (buffersPair && st.steadyPairs)
-                for (; k + 2 <= n + length; k += 2, frame += 2 * kCount)
-                    samplePair<Wide, Bypassed, MonoOut>(b, s, frame, st.delta, frame + kCount,
-                                                        st.delta, o, inL, inR, outL, outR, k);
-            for (; k < n + length; ++k, frame += kCount) {
-                sample<Wide, Bypassed, MonoOut>(b, s, frame, st.delta, o, inL, inR, outL, outR, k);
-                o = -o;
-            }
+            runFrames<Wide, Bypassed, MonoOut>(b, s, b.lines + write * kCount, st.delta, o,
+                                               buffersPair && st.steadyPairs, inL, inR, outL, outR,
+                                               n, length);
             write = (write + length) & kLineMask;
             st.steadyRun -= length;
             n += length;
@@ -420,16 +545,16 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
                 k = 0;
             }
             const std::int32_t length = std::min(to - n, a.count - k);
-            std::int32_t j = 0;
-            if (buffersPair && a.pairs)
-                for (; j + 2 <= length; j += 2)
-                    samplePair<Wide, Bypassed, MonoOut>(
-                        b, s, b.lines + ((write + j) & kLineMask) * kCount, a.at[k + j],
-                        b.lines + ((write + j + 1) & kLineMask) * kCount, a.at[k + j + 1], o, inL,
-                        inR, outL, outR, n + j);
-            for (; j < length; ++j, o = -o)
-                sample<Wide, Bypassed, MonoOut>(b, s, b.lines + ((write + j) & kLineMask) * kCount,
-                                                a.at[k + j], o, inL, inR, outL, outR, n + j);
+            // Runs of equal distances, none across the end of the lines.
+            for (std::int32_t j = 0; j < length;) {
+                const std::int32_t w = (write + j) & kLineMask;
+                const std::int32_t same =
+                    std::min(std::min(a.same[k + j], length - j), kLineLength - w);
+                runFrames<Wide, Bypassed, MonoOut>(b, s, b.lines + w * kCount, a.at[k + j], o,
+                                                   buffersPair && a.pairs, inL, inR, outL, outR,
+                                                   n + j, same);
+                j += same;
+            }
             write = (write + length) & kLineMask;
             k += length;
             n += length;

@@ -76,6 +76,7 @@ class ResonatorBank {
             alignas(16) std::int32_t at[kAhead][strings::kCount];
             alignas(16) std::int32_t read[kAhead][strings::kCount];
             float tuning[kAhead], detune[kAhead];
+            std::int32_t same[kAhead]; // entries from k on with the distances of entry k
             std::int32_t next = 0, count = 0;
             bool pairs = false; // whether every entry allows two samples at a time
         } ahead;
