@@ -9,9 +9,9 @@
 
 #include "toolkit/CFrame.h"
 #include "toolkit/CNewFileSelector.h"
-#include "toolkit/platform/x11/DialogProcessFileSelector.h"
 #include "toolkit/CVSTGUITimer.h"
 #include "toolkit/PlatformWindow.h"
+#include "toolkit/platform/x11/DialogProcessFileSelector.h"
 
 namespace {
 
