@@ -14,6 +14,7 @@
 
 #include "bench/baseline/BankDriver.h"
 #include "bench/baseline/BaselineBank.h"
+#include "engine/BankKernel.h"
 #include "engine/LoopPositions.h"
 #include "engine/ParameterMapping.h"
 #include "engine/Parameters.h"
@@ -413,6 +414,103 @@ TEST(BitExact, VectorisedReadPositionsMatchTheScalarRule) {
             ASSERT_EQ(positions[i], strings::readPosition(write, d.length[i]))
                 << "length " << d.length[i] << " at " << write;
     }
+}
+
+// Glides of tuning and detune at once (which pull loop lengths in opposite directions for half
+// the strings), from one end to the other, at rates where many loops cross whole numbers within a
+// stretch and where the longest loops come within a sample of the line's length; every block
+// size, both kernel sets.
+TEST(BitExact, CrossingGlidesMatchTheReferenceAtEveryRate) {
+    for (bool wide : {true, false}) {
+        ResonatorBank::useWideKernels(wide);
+        for (float rate : {44100.0f, 96000.0f, 192000.0f, 418000.0f, 418400.0f}) {
+            SCOPED_TRACE(::testing::Message() << "wide " << wide << ", rate " << rate);
+            Pair pair;
+            for (int p = 0; p < kNumParams; ++p)
+                pair.setParameter(p, 0.5f);
+            pair.setParameter(kMix, 1.0f);
+            pair.requestFullReset();
+            std::mt19937 rng(static_cast<std::uint32_t>(rate) + wide);
+            static constexpr std::int32_t kFrames[] = {1, 2, 3, 31, 32, 33, 64, 512, 4096};
+            for (int block = 0; block < 60; ++block) {
+                if (block % 12 == 0) {
+                    const bool up = block % 24 == 0;
+                    pair.setParameter(kTune, up ? 1.0f : 0.0f);
+                    pair.setParameter(kDetune, up ? 1.0f : 0.0f);
+                }
+                if (block == 30) pair.setParameter(kTranspose, 0.0f); // the longest loops
+                const std::int32_t frames = kFrames[rng() % std::size(kFrames)];
+                ASSERT_TRUE(pair.process(signal(rng, frames), signal(rng, frames),
+                                         static_cast<Routing>(rng() % 6), frames, rate))
+                    << "block " << block;
+            }
+            EXPECT_TRUE(pair.sameState(true));
+        }
+    }
+    ResonatorBank::useWideKernels(true);
+}
+
+// Where the bounds of a range of glide values vouch for one loop, every tuning and detune inside
+// them, at any write position, gives the read position of that loop. Random ranges, and ranges
+// around a loop of exactly 401 samples and a few ulps above it.
+TEST(BitExact, GlideBoundsOnlyVouchForLoopsEveryValueInsideThemGives) {
+    std::mt19937 rng(41);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    int vouched = 0, declined = 0;
+    for (int round = 0; round < 3000; ++round) {
+        ResonatorBank::Block b{};
+        float rate = std::uniform_real_distribution<float>(4000.0f, 200000.0f)(rng);
+        b.transposition = std::ldexp(1.0, static_cast<int>(rng() % 5) - 2);
+        float t0 = mapping::tuningRatio(unit(rng)), d0 = unit(rng);
+        float t1 = t0 + (rng() % 2 ? 1.0f : -1.0f) * unit(rng) * 6.4e-4f;
+        float d1 = std::clamp(d0 + (rng() % 2 ? 1.0f : -1.0f) * unit(rng) * 0.02f, 0.0f, 1.0f);
+        const bool nearWhole = round < 48;
+        if (nearWhole) { // string 0 at exactly 401 samples, or a few ulps above
+            rate = kWholeLoopRate;
+            b.transposition = 1.0;
+            t0 = t1 = 1.0f;
+            const double ulp =
+                0x1p-37 / (kWholeLoopRate * strings::kDetuneSpread * strings::kDetuneWeight[0]);
+            d0 = static_cast<float>((round % 8) * ulp);
+            d1 = static_cast<float>((round % 8 + round / 8 % 2) * ulp);
+        }
+        b.rate = strings::rateTerms(rate);
+        bankkernel::GlideBounds g{};
+        g.tuningLow[1] = std::min(t0, t1);
+        g.tuningHigh[1] = std::max(t0, t1);
+        g.detuneLow[1] = std::min(d0, d1);
+        g.detuneHigh[1] = std::max(d0, d1);
+        for (int i = 0; i < 12; ++i) {
+            const std::int32_t loop = bankkernel::sureLoop(b, i, g, 1);
+            if (loop == 0) {
+                ++declined;
+                continue;
+            }
+            ++vouched;
+            // Near a whole number only some write positions truncate differently: try them all.
+            const int probes = nearWhole && i == 0 ? 16384 : 24;
+            for (int probe = 0; probe < probes; ++probe) {
+                const float t =
+                    probe == 0   ? t0
+                    : probe == 1 ? t1
+                                 : g.tuningLow[1] + unit(rng) * (g.tuningHigh[1] - g.tuningLow[1]);
+                const float d =
+                    probe == 0   ? d0
+                    : probe == 1 ? d1
+                                 : g.detuneLow[1] + unit(rng) * (g.detuneHigh[1] - g.detuneLow[1]);
+                if (t < g.tuningLow[1] || t > g.tuningHigh[1] || d < g.detuneLow[1] ||
+                    d > g.detuneHigh[1])
+                    continue;
+                const std::int32_t w =
+                    probes == 16384 ? probe : static_cast<std::int32_t>(rng() % 16384);
+                const double length = strings::loopLength(i, rate, t, d, b.transposition);
+                ASSERT_EQ((strings::readPosition(w, length) + 1) & 16383, (w + 1 - loop) & 16383)
+                    << "string " << i << " at " << rate << " Hz, length " << length;
+            }
+        }
+    }
+    EXPECT_GT(vouched, 20000);
+    EXPECT_GT(declined, 2000);
 }
 
 } // namespace

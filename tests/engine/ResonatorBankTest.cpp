@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <set>
 
 #include "EffectFixture.h"
+#include "engine/SubnormalFlush.h"
 
 namespace {
 
@@ -256,3 +258,33 @@ TEST(ResonatorBank, InRangeParametersKeepTheOutputFiniteUnderLoudInput) {
 }
 
 } // namespace
+
+#if defined(__SSE2__) || defined(_M_X64)
+// A host already in flush-to-zero mode is left alone, one without it gets its own mode back, and
+// the output is the same either way.
+TEST(ResonatorBank, TheHostsFloatingPointModeIsKeptAndDoesNotChangeTheOutput) {
+    const unsigned original = _mm_getcsr();
+    std::vector<float> outputs[2];
+    for (int flushing = 0; flushing < 2; ++flushing) {
+        const unsigned host =
+            flushing ? (original | SubnormalFlush::kBoth) : (original & ~SubnormalFlush::kBoth);
+        _mm_setcsr(host);
+        auto fx = makeEffect();
+        fx->setParameter(kDamp, 1.0f);
+        fx->setParameter(kDecay, 1.0f);
+        for (int block = 0; block < 40; ++block) {
+            StereoBlock b(block % 2 ? 1 : 300);
+            for (std::size_t n = 0; n < b.inL.size(); ++n)
+                b.inL[n] = b.inR[n] = block < 4 ? 0.7f : 0.0f;
+            if (block == 20) fx->setParameter(kTranspose, 25.0f / 48.0f);
+            b.run(*fx);
+            EXPECT_EQ(_mm_getcsr(), host) << "block " << block;
+            outputs[flushing].insert(outputs[flushing].end(), b.outL.begin(), b.outL.end());
+        }
+    }
+    _mm_setcsr(original);
+    ASSERT_EQ(outputs[0].size(), outputs[1].size());
+    EXPECT_EQ(0,
+              std::memcmp(outputs[0].data(), outputs[1].data(), outputs[0].size() * sizeof(float)));
+}
+#endif
