@@ -1,28 +1,64 @@
-// A private, empty configuration directory for the per-user store, made the process's
-// XDG_CONFIG_HOME for the life of the object; set before any instance is created.
+// A private, empty per-user store for the life of the object, set up before any instance is
+// created, with a scratch folder for preset and bank files. On Linux the store is a fresh
+// XDG_CONFIG_HOME; on Windows it is the real registry key, emptied before and after (tests
+// run in a throwaway wine prefix).
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <atomic>
+#else
+#include <unistd.h>
+#endif
+
 class TempConfigHome {
   public:
     TempConfigHome() {
+#ifdef _WIN32
+        static std::atomic<unsigned> serial{0};
+        const std::filesystem::path folder =
+            std::filesystem::temp_directory_path() /
+            ("lyre-presets-" + std::to_string(::GetCurrentProcessId()) + "-" +
+             std::to_string(serial.fetch_add(1)));
+        std::filesystem::create_directories(folder);
+        path_ = folder.string();
+        clearRegistryKey();
+#else
         std::string pattern = (std::filesystem::temp_directory_path() / "lyre-presets-XXXXXX");
         path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
         ::setenv("XDG_CONFIG_HOME", (path_ + "/config").c_str(), 1);
+#endif
     }
     ~TempConfigHome() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
+#ifdef _WIN32
+        clearRegistryKey();
+#endif
     }
     TempConfigHome(const TempConfigHome&) = delete;
     TempConfigHome& operator=(const TempConfigHome&) = delete;
 
     // A scratch folder beside the configuration, for preset and bank files.
-    std::string root() const { return path_; }
-    std::string keyDirectory() const { return path_ + "/config/Ostrandia/ZEMLyrebloom"; }
+    std::string root() const {
+        return path_;
+    }
+#ifndef _WIN32
+    std::string keyDirectory() const {
+        return path_ + "/config/Ostrandia/ZEMLyrebloom";
+    }
+#endif
+
+#ifdef _WIN32
+    static void clearRegistryKey() {
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ostrandia\\ZEMLyrebloom");
+    }
+#endif
 
   private:
     std::string path_;

@@ -72,8 +72,8 @@ bool replace(const std::string& path, const void* data, std::size_t size,
         if (fd < 0) return false;
 
         struct stat existing {};
-        const mode_t mode =
-            ::stat(path.c_str(), &existing) == 0 ? existing.st_mode & 07777 : modeForNewFile(access);
+        const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? existing.st_mode & 07777
+                                                                 : modeForNewFile(access);
         const bool written =
             ::fchmod(fd, mode) == 0 && writeAll(fd, data, size) && ::fsync(fd) == 0;
         const bool closed = ::close(fd) == 0;

@@ -72,8 +72,8 @@ class FileSettingsKey : public SettingsKey {
     bool set(std::u16string_view name, SettingKind kind, const void* data,
              std::uint32_t size) override {
         const auto file = fileNameOf(name);
-        if (!file || !atomicfile::replace(pathOf(*file, kind), data, size,
-                                                     atomicfile::NewFileAccess::owner))
+        if (!file ||
+            !atomicfile::replace(pathOf(*file, kind), data, size, atomicfile::NewFileAccess::owner))
             return false;
         const SettingKind other =
             kind == SettingKind::binary ? SettingKind::text : SettingKind::binary;

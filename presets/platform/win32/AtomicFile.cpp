@@ -99,8 +99,9 @@ std::size_t readPrefix(const std::string& path, void* buffer, std::size_t size) 
         while (total < size) {
             const std::size_t left = size - total;
             DWORD got = 0;
-            if (!::ReadFile(file, p + total, left > 0x10000000 ? 0x10000000 : static_cast<DWORD>(left),
-                            &got, nullptr) ||
+            if (!::ReadFile(file, p + total,
+                            left > 0x10000000 ? 0x10000000 : static_cast<DWORD>(left), &got,
+                            nullptr) ||
                 got == 0)
                 break;
             total += got;

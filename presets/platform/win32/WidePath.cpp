@@ -21,7 +21,8 @@ std::wstring withLongPrefix(std::wstring path) {
     if (path.rfind(L"\\\\?\\", 0) == 0) return path;
     const bool drive = path.size() > 2 && path[1] == L':' && path[2] == L'\\';
     if (drive) return L"\\\\?\\" + path;
-    if (path.size() > 2 && path[0] == L'\\' && path[1] == L'\\') return L"\\\\?\\UNC" + path.substr(1);
+    if (path.size() > 2 && path[0] == L'\\' && path[1] == L'\\')
+        return L"\\\\?\\UNC" + path.substr(1);
     return path;
 }
 
