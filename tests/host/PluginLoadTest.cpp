@@ -1,23 +1,19 @@
 // Loading and unloading plug-ins: every failure comes back as a message, never a crash.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "host/Plugin.h"
+#include "tests/host/ModuleReference.h"
 
 namespace {
 
 using lyrehost::Plugin;
 
 // Keeps the probe module mapped so its counters survive the host's dlclose.
-struct ProbeSymbols {
-    ProbeSymbols() : handle(dlopen(PROBE_PLUGIN, RTLD_NOW | RTLD_LOCAL)) {}
-    ~ProbeSymbols() {
-        if (handle) dlclose(handle);
-    }
-    int& closeCount() const { return *static_cast<int*>(dlsym(handle, "probeCloseCount")); }
-    void* handle;
+struct ProbeSymbols : ModuleReference {
+    ProbeSymbols() : ModuleReference(PROBE_PLUGIN) {}
+    int& closeCount() const { return *static_cast<int*>(symbol("probeCloseCount")); }
 };
 
 TEST(PluginLoad, MissingFileIsReportedWithItsPath) {

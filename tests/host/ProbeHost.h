@@ -1,19 +1,20 @@
 // A host with the probe plug-in loaded and its log cleared, plus one block of audio to process.
 #pragma once
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include "host/Plugin.h"
+#include "tests/host/ModuleReference.h"
 
 class ProbeHost : public testing::Test {
   protected:
     void SetUp() override {
         ASSERT_EQ(plugin.load(PROBE_PLUGIN), "");
-        void* module = dlopen(PROBE_PLUGIN, RTLD_NOW | RTLD_NOLOAD);
-        ASSERT_NE(module, nullptr);
-        pinAnswers = static_cast<VstIntPtr*>(dlsym(module, "probePinAnswers"));
-        dlclose(module); // the host's own reference keeps it loaded
+        {
+            const ModuleReference module(PROBE_PLUGIN);
+            ASSERT_NE(module.handle, nullptr);
+            pinAnswers = static_cast<VstIntPtr*>(module.symbol("probePinAnswers"));
+        } // the host's own reference keeps it loaded
         ASSERT_NE(pinAnswers, nullptr);
         plugin.log().clear();
     }
