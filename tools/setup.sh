@@ -11,16 +11,31 @@ packages=(
   xvfb xdotool x11-utils zenity python3 python3-cairo
   zam-plugins valgrind
   clang-14 libclang-rt-14-dev ardour
+  # The Windows DLLs: mingw-w64 cross compilers (posix threads) and wine to test them.
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
+  binutils-mingw-w64-x86-64 wine wine32:i386 wine64 imagemagick
 )
+
+# wine32 is an i386 package: the architecture must be known to dpkg before apt can find it.
+need_update=""
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  echo "Adding the i386 architecture (for wine32)"
+  $SUDO dpkg --add-architecture i386
+  need_update=1
+fi
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
 done
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
+if ((${#missing[@]})) || [ -n "$need_update" ]; then
+  ((${#missing[@]})) && echo "Installing: ${missing[*]}"
   SUDO=""
   [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  if ((${#missing[@]})); then
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
 fi

@@ -10,7 +10,9 @@ jobs=$(nproc)
 export XDG_CONFIG_HOME
 XDG_CONFIG_HOME=$(mktemp -d)
 xvfb_pid=""
+wine_prefixes=()
 cleanup() {
+  for prefix in "${wine_prefixes[@]}"; do WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; done
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$XDG_CONFIG_HOME"
 }
@@ -59,4 +61,31 @@ for target in "${fuzz_targets[@]}"; do
     "$scratch" "tests/fuzz/corpus/$target" 2>&1 | grep -E "^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|==|SUMMARY)|check failed" ||
     { echo "$target failed; the input is in $scratch"; exit 1; }
   rm -rf "$scratch"
+done
+
+# Windows: both DLLs (tools/build-windows.sh's trees and settings) and their tests under wine,
+# each tree with its own prefix, made on first use and kept (cmake/wine-run.sh). One persistent
+# wineserver per prefix for the whole run keeps each test's start short.
+for pair in win32:i686 win64:x86_64; do
+  IFS=: read -r arch triple <<<"$pair"
+  dir=build-$arch
+  prefix=$PWD/$dir/wineprefix
+  echo "== Windows $arch: build and tests under wine"
+  stage_start=$SECONDS
+  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/toolchains/mingw-$triple.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DLYRE_WERROR=ON >/dev/null
+  cmake --build "$dir" -j"$jobs"
+  if cmake/wine-run.sh "$arch" "$prefix" --version >/dev/null 2>&1; then
+    cmake/wine-run.sh "$arch" "$prefix" cmd /c exit 0
+    WINEPREFIX=$prefix wineserver -p </dev/null >/dev/null 2>&1 || true
+    wine_prefixes+=("$prefix")
+  else
+    echo "wine cannot start $arch programs on this machine: the tests that need it are skipped"
+  fi
+  ctest --test-dir "$dir" --output-on-failure -j"$jobs"
+  if ((${#wine_prefixes[@]})) && [ "${wine_prefixes[-1]}" = "$prefix" ]; then
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    unset 'wine_prefixes[-1]'
+  fi
+  echo "-- Windows $arch took $((SECONDS - stage_start)) s"
 done

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the plug-in for 32-bit and 64-bit Windows hosts with mingw-w64 and leaves the two
+# DLLs in dist/windows/x86/ and dist/windows/x64/ ("ZEM Lyrebloom.dll" in each).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+[ -n "${LYRE_SKIP_SETUP:-}" ] || tools/setup.sh
+
+jobs=${LYRE_JOBS:-$(nproc)}
+for pair in x86:i686:build-win32 x64:x86_64:build-win64; do
+  IFS=: read -r dist arch dir <<<"$pair"
+  echo "== ZEM Lyrebloom.dll for $dist"
+  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/toolchains/mingw-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DLYRE_WERROR=ON ${LYRE_WINDOWS_CMAKE_ARGS:-} >/dev/null
+  cmake --build "$dir" -j"$jobs" --target lyrebloom
+  mkdir -p "dist/windows/$dist"
+  cp "$dir/ZEM Lyrebloom.dll" "dist/windows/$dist/"
+  ls -l "dist/windows/$dist/ZEM Lyrebloom.dll"
+done
