@@ -134,7 +134,7 @@ TEST(PresetStress, AudioInterfaceAndHostThreadsOnlyEverSeeWholePrograms) {
     });
 
     std::string interfaceDefect;
-    std::thread interface([&] {
+    std::thread userInterface([&] {
         for (long n = 0; !stop.load() && interfaceDefect.empty(); ++n) {
             switch (n % 6) {
             case 0:
@@ -176,7 +176,7 @@ TEST(PresetStress, AudioInterfaceAndHostThreadsOnlyEverSeeWholePrograms) {
     stop.store(true);
     audio.join();
     host.join();
-    interface.join();
+    userInterface.join();
 
     // Read only now: the threads that wrote them have been joined.
     EXPECT_EQ(hostDefect, "");

@@ -16,6 +16,15 @@
 #include <unistd.h>
 #endif
 
+// A path in the platform's own spelling: Windows writes every separator as a backslash.
+inline std::string nativePath(std::string path) {
+#ifdef _WIN32
+    for (char& c : path)
+        if (c == '/') c = '\\';
+#endif
+    return path;
+}
+
 class TempConfigHome {
   public:
     TempConfigHome() {
