@@ -1,9 +1,6 @@
 // Preset and bank records from arbitrary bytes, straight to the loaders and through files of
 // any length. A record the decoder accepts ends up in the store bit for bit; one it refuses
 // changes nothing (a bank still makes program 0 current).
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -35,13 +32,6 @@ ProgramRecord renamed(ProgramRecord program) {
     return program;
 }
 
-void writeFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    FUZZ_CHECK(fd >= 0);
-    FUZZ_CHECK(::write(fd, data, size) == static_cast<ssize_t>(size));
-    ::close(fd);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -68,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (viaFile) {
         const std::string path = home + (bank ? "/fuzz.zeb" : "/fuzz.zem");
-        writeFile(path, data, size);
+        writeFuzzFile(path, data, size);
         if (bank)
             editor->loadBankFile(path.c_str(), reversed);
         else

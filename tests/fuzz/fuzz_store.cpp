@@ -2,9 +2,12 @@
 // absent, of any length (truncated, exact, oversized), of either kind. A new instance loads
 // its defaults from them, recalls both memories and the remembered paths; nothing may read
 // past a buffer, and every path comes back terminated within its buffer.
-#include <fcntl.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cstdint>
 #include <cstring>
@@ -22,12 +25,48 @@ const char* const kFiles[] = {"DefaultBank.bin", "DefaultPreset.bin", "MemoA.bin
                               "MemoB.bin",       "CurrDir.sz",        "CurrBank.sz",
                               "CurrPreset.sz",   "MemoA.sz",          "DefaultBank.sz"};
 
-void writeFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    FUZZ_CHECK(fd >= 0);
-    FUZZ_CHECK(::write(fd, data, size) == static_cast<ssize_t>(size));
-    ::close(fd);
+#ifdef _WIN32
+// The registry store: a value per file name, REG_SZ for ".sz" (whatever its bytes) and
+// REG_BINARY otherwise, so both kinds reach every value name.
+constexpr const wchar_t* kStoreKey = L"SOFTWARE\\Ostrandia\\ZEMLyrebloom";
+
+void clearStore() {
+    const LSTATUS status = ::RegDeleteKeyW(HKEY_CURRENT_USER, kStoreKey);
+    FUZZ_CHECK(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND);
 }
+
+void storeValue(const std::string& file, const std::uint8_t* data, std::size_t size) {
+    const std::string name = file.substr(0, file.find('.'));
+    const std::wstring wideName(name.begin(), name.end());
+    const DWORD kind = file.ends_with(".sz") ? REG_SZ : REG_BINARY;
+    HKEY key = nullptr;
+    FUZZ_CHECK(::RegCreateKeyExW(HKEY_CURRENT_USER, kStoreKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                                 &key, nullptr) == ERROR_SUCCESS);
+    FUZZ_CHECK(::RegSetValueExW(key, wideName.c_str(), 0, kind, data, static_cast<DWORD>(size)) ==
+               ERROR_SUCCESS);
+    ::RegCloseKey(key);
+}
+#else
+// The file store: one file per value under $XDG_CONFIG_HOME/Ostrandia/ZEMLyrebloom.
+const std::string& storeFolder() {
+    static const std::string key = fuzzConfigHome() + "/Ostrandia/ZEMLyrebloom";
+    static const bool made = [&] {
+        ::mkdir((fuzzConfigHome() + "/Ostrandia").c_str(), 0700);
+        return ::mkdir(key.c_str(), 0700) == 0;
+    }();
+    FUZZ_CHECK(made);
+    return key;
+}
+
+void clearStore() {
+    for (const char* file : kFiles)
+        ::unlink((storeFolder() + "/" + file).c_str());
+}
+
+void storeValue(const std::string& file, const std::uint8_t* data, std::size_t size) {
+    writeFuzzFile(storeFolder() + "/" + file, data, size);
+}
+#endif
 
 bool terminated(const char* text) {
     return strnlen(text, recordfiles::kPathBufferSize) < recordfiles::kPathBufferSize;
@@ -36,25 +75,19 @@ bool terminated(const char* text) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string key = fuzzConfigHome() + "/Ostrandia/ZEMLyrebloom";
-    static const bool made = [&] {
-        ::mkdir((fuzzConfigHome() + "/Ostrandia").c_str(), 0700);
-        return ::mkdir(key.c_str(), 0700) == 0;
-    }();
-    FUZZ_CHECK(made);
+    fuzzConfigHome();
+    clearStore();
 
     // Per file: a presence byte, a little-endian 16-bit length, then that many bytes (as far as
     // the input goes).
     std::size_t at = 0;
     for (const char* file : kFiles) {
-        const std::string path = key + "/" + file;
-        ::unlink(path.c_str());
         if (at + 3 > size) continue;
         const bool present = data[at] & 1;
         std::size_t length = data[at + 1] | (std::size_t(data[at + 2]) << 8);
         at += 3;
         length = std::min(length, size - at);
-        if (present) writeFile(path, data + at, length);
+        if (present) storeValue(file, data + at, length);
         at += length;
     }
 
