@@ -1,21 +1,19 @@
 #include "shell/AEffGUIEditor.h"
 
-#include <chrono>
-#include <thread>
-
 #include "shell/AudioEffectX.h"
+#include "shell/ModuleInstance.h"
+#include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
+#include "toolkit/PlatformServices.h"
 
 namespace {
 
 uint32_t systemTicks() {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    return platformTickCount();
 }
 
 void systemSleep(uint32_t milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    platformSleep(milliseconds);
 }
 
 AEffGUIEditor::TickSource tickSource = systemTicks;
@@ -31,7 +29,11 @@ void AEffGUIEditor::setSleeper(Sleeper newSleeper) {
 }
 
 AEffGUIEditor::AEffGUIEditor(AudioEffect* effect)
-    : AEffEditor(effect), nextIdleStuffTime(tickSource()) {}
+    : AEffEditor(effect), nextIdleStuffTime(tickSource()) {
+    // The bitmaps are resources of this module (on Windows), found through its handle.
+    if (void* module = moduleInstance()) CBitmap::setResourceModule(module);
+    editorThreadReady = beginEditorThread();
+}
 
 AEffGUIEditor::~AEffGUIEditor() {
     // A subclass closes its own view; this only catches a frame left behind.
@@ -39,6 +41,7 @@ AEffGUIEditor::~AEffGUIEditor() {
         frame->close();
         frame = nullptr;
     }
+    if (editorThreadReady) endEditorThread();
 }
 
 bool AEffGUIEditor::getRect(ERect** result) {
@@ -112,7 +115,8 @@ void AEffGUIEditor::doIdleStuff() {
         if (now < nextIdleStuffTime - 50) return;
     }
     idle();
-    // The paint messages of other platforms are the exposures that idle just pumped.
+    // On X11 idle has just pumped the exposures; Windows queues a paint message instead.
+    dispatchPendingPaint();
     nextIdleStuffTime = now + 100;
     insideIdleStuff = true;
     if (effect) effect->masterIdle();

@@ -1,8 +1,9 @@
 // The editor's binding to the GUI toolkit: base state, host editor opcodes, gesture brackets
 // forwarded to the host, the idle-stuff pass and the frame's 50 ms refresh timer.
 //
-// Linux has no OLE and no paint-message queue: the frame opens its own X connection, and
-// `idle` pumps that connection's events (input, timers, exposures) without blocking.
+// On Linux the frame opens its own X connection and `idle` pumps that connection's events
+// (input, timers, exposures) without blocking. On Windows the constructor initialises OLE for
+// the thread, and the idle-stuff pass dispatches one pending paint message.
 #pragma once
 
 #include <cstdint>
@@ -57,4 +58,5 @@ class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface {
     uint32_t nextIdleStuffTime;
     bool insideIdleStuff = false;
     bool pumping = false;
+    bool editorThreadReady = false;
 };

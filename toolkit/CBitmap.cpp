@@ -1,9 +1,10 @@
 #include "toolkit/CBitmap.h"
 
-#include <cstring>
+#include <atomic>
 #include <map>
 
 #include "toolkit/CDrawContext.h"
+#include "toolkit/PlatformBitmap.h"
 
 namespace {
 
@@ -12,19 +13,7 @@ std::map<int32_t, CBitmapResource>& resourceTable() {
     return table;
 }
 
-struct PngReader {
-    const unsigned char* data;
-    std::size_t size;
-    std::size_t position;
-};
-
-cairo_status_t readPng(void* closure, unsigned char* out, unsigned int length) {
-    auto* reader = static_cast<PngReader*>(closure);
-    if (reader->size - reader->position < length) return CAIRO_STATUS_READ_ERROR;
-    std::memcpy(out, reader->data + reader->position, length);
-    reader->position += length;
-    return CAIRO_STATUS_SUCCESS;
-}
+std::atomic<void*> resourceModule{nullptr};
 
 } // namespace
 
@@ -37,37 +26,39 @@ void CBitmap::clearResources() {
     resourceTable().clear();
 }
 
-CBitmap::CBitmap(int32_t resourceId) : resourceId(resourceId) {
-    const auto found = resourceTable().find(resourceId);
-    if (found == resourceTable().end()) return;
-    PngReader reader{found->second.data, found->second.size, 0};
-    cairo_surface_t* loaded = cairo_image_surface_create_from_png_stream(readPng, &reader);
-    if (cairo_surface_status(loaded) == CAIRO_STATUS_SUCCESS)
-        surface = loaded;
-    else
-        cairo_surface_destroy(loaded);
+void CBitmap::setResourceModule(void* module) {
+    resourceModule = module;
 }
 
-CBitmap::~CBitmap() {
-    if (surface) cairo_surface_destroy(surface);
+void* CBitmap::getResourceModule() {
+    return resourceModule;
 }
+
+CBitmap::CBitmap(int32_t resourceId) : resourceId(resourceId) {
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+    const auto found = resourceTable().find(resourceId);
+    if (found != resourceTable().end()) {
+        data = found->second.data;
+        size = found->second.size;
+    } else if (!findPlatformBitmapResource(resourceModule, resourceId, data, size)) {
+        return;
+    }
+    image = decodePngBitmap(data, size);
+}
+
+CBitmap::~CBitmap() = default;
 
 CCoord CBitmap::getWidth() const {
-    return surface ? cairo_image_surface_get_width(surface) : 0;
+    return image ? image->width() : 0;
 }
 
 CCoord CBitmap::getHeight() const {
-    return surface ? cairo_image_surface_get_height(surface) : 0;
+    return image ? image->height() : 0;
 }
 
 void CBitmap::draw(CDrawContext* context, const CRect& dest, const CPoint& offset,
                    float alpha) const {
-    if (!surface || !context || dest.isEmpty()) return;
-    cairo_t* cr = context->getCairo();
-    cairo_save(cr);
-    cairo_rectangle(cr, dest.left, dest.top, dest.getWidth(), dest.getHeight());
-    cairo_clip(cr);
-    cairo_set_source_surface(cr, surface, dest.left - offset.x, dest.top - offset.y);
-    cairo_paint_with_alpha(cr, alpha);
-    cairo_restore(cr);
+    if (!image || !context || dest.isEmpty()) return;
+    context->drawBitmap(*this, dest, offset, alpha);
 }

@@ -1,16 +1,17 @@
-// A picture loaded by resource number from PNG bytes embedded in the library.
+// A picture loaded by resource number from PNG bytes: registered tables first (the embedded
+// PNGs on Linux, tests anywhere), then the platform's resources of the module.
 // Control bitmaps stack several images of one height vertically; image k starts k heights down.
 #pragma once
 
-#include <cairo.h>
-
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "toolkit/CBaseObject.h"
 #include "toolkit/CGeometry.h"
 
 class CDrawContext;
+class PlatformBitmap;
 
 struct CBitmapResource {
     int32_t id;
@@ -29,12 +30,16 @@ class CBitmap : public CBaseObject {
     // Makes a table of resources findable by number; later tables win for repeated numbers.
     static void addResources(const CBitmapResource* table, std::size_t count);
     static void clearResources();
+    // The module whose own resources are searched after the tables (the plug-in's instance
+    // handle on Windows); null searches none.
+    static void setResourceModule(void* module);
+    static void* getResourceModule();
 
     int32_t getResourceId() const { return resourceId; }
-    bool isLoaded() const { return surface != nullptr; }
+    bool isLoaded() const { return image != nullptr; }
     CCoord getWidth() const;
     CCoord getHeight() const;
-    cairo_surface_t* getSurface() const { return surface; }
+    const PlatformBitmap* getPlatformBitmap() const { return image.get(); }
 
     // Draws the part of the picture that starts at `offset` into `dest`.
     void draw(CDrawContext* context, const CRect& dest, const CPoint& offset = {},
@@ -42,5 +47,5 @@ class CBitmap : public CBaseObject {
 
   private:
     int32_t resourceId;
-    cairo_surface_t* surface = nullptr;
+    std::unique_ptr<PlatformBitmap> image;
 };

@@ -1,21 +1,21 @@
-// Drawing state over a Cairo context: colours, font, line width, clipping, text.
+// Drawing state (colours, font, line width) and the drawing operations the views use. Each
+// platform draws with its own graphics library behind these operations.
 #pragma once
-
-#include <cairo.h>
 
 #include "toolkit/CFontDesc.h"
 #include "toolkit/CGeometry.h"
+
+class CBitmap;
 
 enum CHoriTxtAlign { kLeftText, kCenterText, kRightText };
 enum CDrawStyle { kDrawStroked, kDrawFilled, kDrawFilledAndStroked };
 
 class CDrawContext {
   public:
-    explicit CDrawContext(cairo_t* cairo);
+    CDrawContext() = default;
+    virtual ~CDrawContext() = default;
     CDrawContext(const CDrawContext&) = delete;
     CDrawContext& operator=(const CDrawContext&) = delete;
-
-    cairo_t* getCairo() const { return cairo; }
 
     void setFillColor(const CColor& color) { fillColor = color; }
     void setFrameColor(const CColor& color) { frameColor = color; }
@@ -25,22 +25,21 @@ class CDrawContext {
     const CFontDesc& getFont() const { return font; }
     const CColor& getFontColor() const { return fontColor; }
 
-    void drawRect(const CRect& rect, CDrawStyle style = kDrawStroked);
-    void drawLine(const CPoint& from, const CPoint& to);
+    virtual void drawRect(const CRect& rect, CDrawStyle style = kDrawStroked) = 0;
+    virtual void drawLine(const CPoint& from, const CPoint& to) = 0;
     // Draws one line of text vertically centred in the box.
-    void drawString(const char* text, const CRect& box, CHoriTxtAlign align = kCenterText,
-                    bool antialias = true);
-    CCoord getStringWidth(const char* text);
+    virtual void drawString(const char* text, const CRect& box, CHoriTxtAlign align = kCenterText,
+                            bool antialias = true) = 0;
+    virtual CCoord getStringWidth(const char* text) = 0;
+    // Draws the part of `bitmap` that starts at `offset` into `dest`.
+    virtual void drawBitmap(const CBitmap& bitmap, const CRect& dest, const CPoint& offset,
+                            float alpha) = 0;
 
     // Clipping is nested: each push narrows until the matching pop.
-    void pushClip(const CRect& rect);
-    void popClip();
+    virtual void pushClip(const CRect& rect) = 0;
+    virtual void popClip() = 0;
 
-  private:
-    void applyColor(const CColor& color);
-    void applyFont();
-
-    cairo_t* cairo;
+  protected:
     CColor fillColor = kWhiteCColor;
     CColor frameColor = kBlackCColor;
     CColor fontColor = kBlackCColor;

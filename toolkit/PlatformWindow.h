@@ -1,28 +1,14 @@
-// The frame's child window: its own X connection, events and Cairo drawing through pugl.
+// The frame's child window inside the host's window: events into the frame, redraws of what
+// the frame invalidated, and window timers. One implementation per platform (pugl on X11,
+// an own child window on Windows); the frame sees only this.
 #pragma once
 
-#include <cairo.h>
-
 #include <cstdint>
+#include <memory>
 
-#include "toolkit/CButtonState.h"
-#include "toolkit/CGeometry.h"
+#include "toolkit/DoubleClickDetector.h"
 
 class CFrame;
-struct PuglWorldImpl;
-struct PuglViewImpl;
-
-// Builds the toolkit's button state from a press time and position; a second left press
-// within 400 ms and 4 pixels of the first is a double click.
-class DoubleClickDetector {
-  public:
-    bool press(double timeSeconds, double x, double y);
-
-  private:
-    double lastTime = -1;
-    double lastX = 0;
-    double lastY = 0;
-};
 
 class PlatformWindow {
   public:
@@ -31,26 +17,21 @@ class PlatformWindow {
     PlatformWindow(const PlatformWindow&) = delete;
     PlatformWindow& operator=(const PlatformWindow&) = delete;
 
-    bool isValid() const { return view != nullptr; }
+    // False when the window could not be made; the frame then runs headless.
+    bool isValid() const;
+    // The child window: an X11 window id or an HWND.
     void* nativeWindow() const;
+    // One non-blocking pass over the window's pending events where the platform needs one.
     void update();
-    void requestRedraw() { redrawRequested = true; }
+    // The frame has invalidated something: have it drawn soon.
+    void requestRedraw();
+    // Timers call the frame's onWindowTimer(id) on the window's thread.
     bool startTimer(uintptr_t id, uint32_t intervalMs);
     void stopTimer(uintptr_t id);
     void grabFocus();
 
-    // Called by the pugl event callback.
-    int handleEvent(const void* event);
+    struct Native;
 
   private:
-    void paint(cairo_t* target);
-    bool putImage(cairo_t* target, const CRect& area);
-
-    CFrame& frame;
-    cairo_surface_t* buffer = nullptr;
-    PuglWorldImpl* world = nullptr;
-    PuglViewImpl* view = nullptr;
-    bool redrawRequested = false;
-    int32_t pressedButtons = 0;
-    DoubleClickDetector clicks;
+    std::unique_ptr<Native> native;
 };

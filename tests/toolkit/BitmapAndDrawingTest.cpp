@@ -142,7 +142,7 @@ TEST(ParamDisplay, HighLatin1TextDoesNotBreakLaterDrawing) {
     auto* display = new CParamDisplay(CRect(0, 0, 80, 14));
     display->setFontColor(kBlackCColor);
     Canvas canvas(80, 28, kWhiteCColor);
-    CDrawContext& context = canvas.context();
+    CairoDrawContext& context = canvas.context();
     context.setFontColor(kBlackCColor);
     context.drawString("Caf\xE9 \xFF", CRect(0, 0, 80, 14));
     context.drawString("after", CRect(0, 14, 80, 28));

@@ -55,7 +55,7 @@ Canvas::Canvas(int width, int height, CColor fill) {
     cairo = cairo_create(surface);
     cairo_set_source_rgb(cairo, fill.red / 255.0, fill.green / 255.0, fill.blue / 255.0);
     cairo_paint(cairo);
-    drawContext = new CDrawContext(cairo);
+    drawContext = new CairoDrawContext(cairo);
 }
 
 Canvas::~Canvas() {

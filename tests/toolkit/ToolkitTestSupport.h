@@ -13,6 +13,7 @@
 #include "toolkit/CControl.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/VSTGUIEditorInterface.h"
+#include "toolkit/platform/x11/CairoDrawContext.h"
 
 struct RecordedChange {
     int32_t tag;
@@ -53,7 +54,7 @@ class Canvas {
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
-    CDrawContext& context() { return *drawContext; }
+    CairoDrawContext& context() { return *drawContext; }
     CColor pixel(int x, int y);
     // Counts pixels in [left, right) x [top, bottom) that satisfy the predicate.
     int count(int left, int top, int right, int bottom, const std::function<bool(CColor)>& test);
@@ -61,7 +62,7 @@ class Canvas {
   private:
     cairo_surface_t* surface;
     cairo_t* cairo;
-    CDrawContext* drawContext;
+    CairoDrawContext* drawContext;
 };
 
 inline bool near(CColor a, CColor b, int tolerance = 8) {

@@ -1,7 +1,10 @@
-#include "toolkit/CDrawContext.h"
+#include "toolkit/platform/x11/CairoDrawContext.h"
 
 #include <cmath>
 #include <string>
+
+#include "toolkit/CBitmap.h"
+#include "toolkit/platform/x11/CairoBitmap.h"
 
 namespace {
 
@@ -22,14 +25,14 @@ std::string latin1ToUtf8(const char* text) {
 
 } // namespace
 
-CDrawContext::CDrawContext(cairo_t* cairo) : cairo(cairo) {}
+CairoDrawContext::CairoDrawContext(cairo_t* cairo) : cairo(cairo) {}
 
-void CDrawContext::applyColor(const CColor& color) {
+void CairoDrawContext::applyColor(const CColor& color) {
     cairo_set_source_rgba(cairo, color.red / 255.0, color.green / 255.0, color.blue / 255.0,
                           color.alpha / 255.0);
 }
 
-void CDrawContext::applyFont() {
+void CairoDrawContext::applyFont() {
     const int style = font.getStyle();
     cairo_select_font_face(cairo, font.getName().c_str(),
                            (style & kItalicFace) ? CAIRO_FONT_SLANT_ITALIC
@@ -38,7 +41,7 @@ void CDrawContext::applyFont() {
     cairo_set_font_size(cairo, font.getSize());
 }
 
-void CDrawContext::drawRect(const CRect& rect, CDrawStyle style) {
+void CairoDrawContext::drawRect(const CRect& rect, CDrawStyle style) {
     if (style != kDrawStroked) {
         cairo_rectangle(cairo, rect.left, rect.top, rect.getWidth(), rect.getHeight());
         applyColor(fillColor);
@@ -55,7 +58,7 @@ void CDrawContext::drawRect(const CRect& rect, CDrawStyle style) {
     }
 }
 
-void CDrawContext::drawLine(const CPoint& from, const CPoint& to) {
+void CairoDrawContext::drawLine(const CPoint& from, const CPoint& to) {
     cairo_move_to(cairo, from.x, from.y);
     cairo_line_to(cairo, to.x, to.y);
     cairo_set_line_width(cairo, lineWidth);
@@ -63,8 +66,8 @@ void CDrawContext::drawLine(const CPoint& from, const CPoint& to) {
     cairo_stroke(cairo);
 }
 
-void CDrawContext::drawString(const char* text, const CRect& box, CHoriTxtAlign align,
-                              bool antialias) {
+void CairoDrawContext::drawString(const char* text, const CRect& box, CHoriTxtAlign align,
+                                  bool antialias) {
     if (!text || !*text) return;
     const std::string utf8 = latin1ToUtf8(text);
     cairo_save(cairo);
@@ -94,7 +97,7 @@ void CDrawContext::drawString(const char* text, const CRect& box, CHoriTxtAlign 
     cairo_restore(cairo);
 }
 
-CCoord CDrawContext::getStringWidth(const char* text) {
+CCoord CairoDrawContext::getStringWidth(const char* text) {
     cairo_save(cairo);
     applyFont();
     cairo_text_extents_t extents;
@@ -103,12 +106,24 @@ CCoord CDrawContext::getStringWidth(const char* text) {
     return extents.x_advance;
 }
 
-void CDrawContext::pushClip(const CRect& rect) {
+void CairoDrawContext::drawBitmap(const CBitmap& bitmap, const CRect& dest, const CPoint& offset,
+                                  float alpha) {
+    const auto* image = static_cast<const CairoBitmap*>(bitmap.getPlatformBitmap());
+    if (!image || dest.isEmpty()) return;
+    cairo_save(cairo);
+    cairo_rectangle(cairo, dest.left, dest.top, dest.getWidth(), dest.getHeight());
+    cairo_clip(cairo);
+    cairo_set_source_surface(cairo, image->surface(), dest.left - offset.x, dest.top - offset.y);
+    cairo_paint_with_alpha(cairo, alpha);
+    cairo_restore(cairo);
+}
+
+void CairoDrawContext::pushClip(const CRect& rect) {
     cairo_save(cairo);
     cairo_rectangle(cairo, rect.left, rect.top, rect.getWidth(), rect.getHeight());
     cairo_clip(cairo);
 }
 
-void CDrawContext::popClip() {
+void CairoDrawContext::popClip() {
     cairo_restore(cairo);
 }

@@ -1,5 +1,7 @@
 #include "toolkit/PlatformWindow.h"
 
+#include <cairo.h>
+
 // This copy of pugl's headers leaves out their extern "C" block.
 extern "C" {
 #include <pugl/cairo.h>
@@ -13,18 +15,12 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 
-#include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"
+#include "toolkit/platform/x11/CairoDrawContext.h"
 
 namespace {
 
-constexpr double kDoubleClickSeconds = 0.4;
-constexpr double kDoubleClickDistance = 4.0;
-
-PuglStatus onPuglEvent(PuglView* view, const PuglEvent* event) {
-    auto* window = static_cast<PlatformWindow*>(puglGetHandle(view));
-    return window ? static_cast<PuglStatus>(window->handleEvent(event)) : PUGL_SUCCESS;
-}
+PuglStatus onPuglEvent(PuglView* view, const PuglEvent* event);
 
 int32_t modifiers(PuglMods state) {
     int32_t result = 0;
@@ -86,18 +82,36 @@ uint8_t virtualKey(uint32_t key) {
 
 } // namespace
 
-bool DoubleClickDetector::press(double timeSeconds, double x, double y) {
-    const bool isDouble = lastTime >= 0 && timeSeconds - lastTime <= kDoubleClickSeconds &&
-                          std::fabs(x - lastX) <= kDoubleClickDistance &&
-                          std::fabs(y - lastY) <= kDoubleClickDistance;
-    // A double click consumes the pair; a third press starts over.
-    lastTime = isDouble ? -1 : timeSeconds;
-    lastX = x;
-    lastY = y;
-    return isDouble;
+// pugl's world and view with our own image buffer; pugl calls handleEvent.
+struct PlatformWindow::Native {
+    Native(CFrame& frame, void* parentWindow);
+    ~Native();
+    Native(const Native&) = delete;
+    Native& operator=(const Native&) = delete;
+
+    PuglStatus handleEvent(const PuglEvent* event);
+    void paint(cairo_t* target);
+    bool putImage(cairo_t* target, const CRect& area);
+
+    CFrame& frame;
+    cairo_surface_t* buffer = nullptr;
+    PuglWorld* world = nullptr;
+    PuglView* view = nullptr;
+    bool redrawRequested = false;
+    int32_t pressedButtons = 0;
+    DoubleClickDetector clicks;
+};
+
+namespace {
+
+PuglStatus onPuglEvent(PuglView* view, const PuglEvent* event) {
+    auto* window = static_cast<PlatformWindow::Native*>(puglGetHandle(view));
+    return window ? window->handleEvent(event) : PUGL_SUCCESS;
 }
 
-PlatformWindow::PlatformWindow(CFrame& frame, void* parentWindow) : frame(frame) {
+} // namespace
+
+PlatformWindow::Native::Native(CFrame& frame, void* parentWindow) : frame(frame) {
     world = puglNewWorld(PUGL_MODULE, 0);
     if (!world) return;
     puglSetClassName(world, "LyrebloomEditor");
@@ -121,7 +135,7 @@ PlatformWindow::PlatformWindow(CFrame& frame, void* parentWindow) : frame(frame)
 
 // The frame draws the invalid area into an image buffer of our own; only the changed part
 // is then copied to the window.
-void PlatformWindow::paint(cairo_t* target) {
+void PlatformWindow::Native::paint(cairo_t* target) {
     const CRect area = frame.getInvalidArea();
     if (area.isEmpty()) return;
 
@@ -132,7 +146,7 @@ void PlatformWindow::paint(cairo_t* target) {
                                             static_cast<int>(std::ceil(size.getHeight())));
     cairo_t* cairo = cairo_create(buffer);
     {
-        CDrawContext context(cairo);
+        CairoDrawContext context(cairo);
         frame.drawInvalidArea(&context);
     }
     cairo_destroy(cairo);
@@ -151,7 +165,7 @@ void PlatformWindow::paint(cairo_t* target) {
 // Copies the buffer to the window's pixmap with a plain XPutImage when the visual is the
 // usual 24-bit true colour. Cairo's own upload goes through shared memory, and that path
 // loses a little memory every time an X connection closes.
-bool PlatformWindow::putImage(cairo_t* target, const CRect& area) {
+bool PlatformWindow::Native::putImage(cairo_t* target, const CRect& area) {
     cairo_surface_t* surface = cairo_get_target(target);
     if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_XLIB) return false;
     Visual* visual = cairo_xlib_surface_get_visual(surface);
@@ -183,7 +197,7 @@ bool PlatformWindow::putImage(cairo_t* target, const CRect& area) {
     return true;
 }
 
-PlatformWindow::~PlatformWindow() {
+PlatformWindow::Native::~Native() {
     if (buffer) cairo_surface_destroy(buffer);
     if (view) {
         puglSetHandle(view, nullptr);
@@ -192,28 +206,40 @@ PlatformWindow::~PlatformWindow() {
     if (world) puglFreeWorld(world);
 }
 
+PlatformWindow::PlatformWindow(CFrame& frame, void* parentWindow)
+    : native(std::make_unique<Native>(frame, parentWindow)) {}
+
+PlatformWindow::~PlatformWindow() = default;
+
+bool PlatformWindow::isValid() const {
+    return native->view != nullptr;
+}
+
 void* PlatformWindow::nativeWindow() const {
-    return view ? reinterpret_cast<void*>(puglGetNativeView(view)) : nullptr;
+    return native->view ? reinterpret_cast<void*>(puglGetNativeView(native->view)) : nullptr;
 }
 
 void PlatformWindow::update() {
-    if (world) puglUpdate(world, 0.0);
+    if (native->world) puglUpdate(native->world, 0.0);
+}
+
+void PlatformWindow::requestRedraw() {
+    native->redrawRequested = true;
 }
 
 bool PlatformWindow::startTimer(uintptr_t id, uint32_t intervalMs) {
-    return view && puglStartTimer(view, id, intervalMs / 1000.0) == PUGL_SUCCESS;
-}
-
-void PlatformWindow::grabFocus() {
-    if (view) puglGrabFocus(view);
+    return native->view && puglStartTimer(native->view, id, intervalMs / 1000.0) == PUGL_SUCCESS;
 }
 
 void PlatformWindow::stopTimer(uintptr_t id) {
-    if (view) puglStopTimer(view, id);
+    if (native->view) puglStopTimer(native->view, id);
 }
 
-int PlatformWindow::handleEvent(const void* rawEvent) {
-    const auto* event = static_cast<const PuglEvent*>(rawEvent);
+void PlatformWindow::grabFocus() {
+    if (native->view) puglGrabFocus(native->view);
+}
+
+PuglStatus PlatformWindow::Native::handleEvent(const PuglEvent* event) {
     switch (event->type) {
     case PUGL_UPDATE:
         // Hand what the frame invalidated since the last pass to pugl's expose merging.
