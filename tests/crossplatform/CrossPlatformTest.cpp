@@ -54,6 +54,7 @@ std::map<std::string, std::string> report(const std::string& text) {
     std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back(); // wine's console
         const auto space = line.find(' ');
         if (space != std::string::npos) values[line.substr(0, space)] = line.substr(space + 1);
     }
