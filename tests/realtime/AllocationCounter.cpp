@@ -51,8 +51,8 @@ void operator delete[](void* p, std::size_t) noexcept {
     std::free(p);
 }
 
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-// C allocations too, where no sanitizer owns malloc.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && !defined(_WIN32)
+// C allocations too, where no sanitizer owns malloc (and glibc's are reachable underneath).
 extern "C" void* __libc_malloc(std::size_t);
 extern "C" void* __libc_calloc(std::size_t, std::size_t);
 extern "C" void* __libc_realloc(void*, std::size_t);
