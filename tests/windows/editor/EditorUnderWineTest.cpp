@@ -66,6 +66,8 @@ class EditorUnderWine : public ::testing::Test {
         host = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0,
                                320, 257, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(host, nullptr);
+        // Keyboard input goes to the foreground window's thread, which must be ours.
+        SetForegroundWindow(host);
         pump(50);
     }
     void TearDown() override {
@@ -196,7 +198,11 @@ TEST_F(EditorUnderWine, AboutScreenOpensAndClosesAndBlocksTheKnobs) {
 TEST_F(EditorUnderWine, RockerSwitchesPrograms) {
     ASSERT_NE(openEditor(), nullptr);
     const VstIntPtr first = effect->dispatcher(effect, effGetProgram, 0, 0, nullptr, 0);
+    calls.clear();
     click(255, 241);
+    std::printf("program %d -> %d, %d host calls\n", static_cast<int>(first),
+                static_cast<int>(effect->dispatcher(effect, effGetProgram, 0, 0, nullptr, 0)),
+                static_cast<int>(calls.size()));
     EXPECT_EQ(effect->dispatcher(effect, effGetProgram, 0, 0, nullptr, 0), (first + 1) % 6);
     click(235, 241);
     EXPECT_EQ(effect->dispatcher(effect, effGetProgram, 0, 0, nullptr, 0), first);
