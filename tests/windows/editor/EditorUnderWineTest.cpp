@@ -68,6 +68,7 @@ class EditorUnderWine : public ::testing::Test {
         ASSERT_NE(host, nullptr);
         // Keyboard input goes to the foreground window's thread, which must be ours.
         SetForegroundWindow(host);
+        SetFocus(host);
         pump(50);
     }
     void TearDown() override {
@@ -154,6 +155,7 @@ TEST_F(EditorUnderWine, KnobDragAutomatesInsideAGestureAndControlClickResets) {
     EXPECT_GE(automations, 2);
 
     key(VK_CONTROL, true);
+    EXPECT_LT(GetKeyState(VK_CONTROL), 0) << "the Control key did not reach this thread";
     click(72, 93);
     key(VK_CONTROL, false);
     EXPECT_FLOAT_EQ(effect->getParameter(effect, 2), 0.5f);
