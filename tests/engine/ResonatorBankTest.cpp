@@ -263,6 +263,7 @@ TEST(ResonatorBank, InRangeParametersKeepTheOutputFiniteUnderLoudInput) {
 // A host already in flush-to-zero mode is left alone, one without it gets its own mode back, and
 // the output is the same either way.
 TEST(ResonatorBank, TheHostsFloatingPointModeIsKeptAndDoesNotChangeTheOutput) {
+    constexpr unsigned kExceptionFlags = 0x3F;
     const unsigned original = _mm_getcsr();
     std::vector<float> outputs[2];
     for (int flushing = 0; flushing < 2; ++flushing) {
@@ -278,7 +279,10 @@ TEST(ResonatorBank, TheHostsFloatingPointModeIsKeptAndDoesNotChangeTheOutput) {
                 b.inL[n] = b.inR[n] = block < 4 ? 0.7f : 0.0f;
             if (block == 20) fx->setParameter(kTranspose, 25.0f / 48.0f);
             b.run(*fx);
-            EXPECT_EQ(_mm_getcsr(), host) << "block " << block;
+            // Only the mode bits belong to the host; the sticky exception flags record
+            // whatever arithmetic ran meanwhile.
+            EXPECT_EQ(_mm_getcsr() & ~kExceptionFlags, host & ~kExceptionFlags)
+                << "block " << block;
             outputs[flushing].insert(outputs[flushing].end(), b.outL.begin(), b.outL.end());
         }
     }
