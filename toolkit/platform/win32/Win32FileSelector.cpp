@@ -100,11 +100,11 @@ IFileDialog* Win32FileSelector::createConfiguredDialog() const noexcept {
             names.push_back(wideOf(type.description.empty() ? type.extension : type.description));
             patterns.push_back(L"*." + wideOf(type.extension));
         }
-        std::vector<COMDLG_FILTERSPEC> specs;
+        std::vector<COMDLG_FILTERSPEC> filters;
         for (std::size_t i = 0; i < names.size(); ++i)
-            specs.push_back({names[i].c_str(), patterns[i].c_str()});
-        if (!specs.empty() && style != kSelectDirectory) {
-            dialog->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
+            filters.push_back({names[i].c_str(), patterns[i].c_str()});
+        if (!filters.empty() && style != kSelectDirectory) {
+            dialog->SetFileTypes(static_cast<UINT>(filters.size()), filters.data());
             dialog->SetFileTypeIndex(1);
         }
         if (save && !defaultExtension.extension.empty())
