@@ -46,7 +46,12 @@ template <bool Wide> LYRE_INLINE void widen(const Float4& f, Double4& d) {
 // What _mm256_cvtps_pd would give; the intrinsic cannot sit in a helper without a target of its
 // own, and this one only ever ends up inside the AVX2 kernels.
 template <> LYRE_INLINE void widen<true>(const Float4& f, Double4& d) {
+#if defined(__clang__)
+    // clang emits the single instruction itself (and refuses a 256-bit operand here).
+    d = __builtin_convertvector(f, Double4);
+#else
     asm("vcvtps2pd %1, %0" : "=x"(d) : "x"(f));
+#endif
 }
 
 template <bool Wide> LYRE_INLINE void roundToFloat(Double4& v) {
