@@ -50,9 +50,9 @@ int run(int index, int rounds) {
         for (const bool memoA : {true, false}) {
             // Make one of this worker's programs current, store it, then recall what is there.
             std::uint8_t record[records::kPresetSize];
-            records::makePreset(
-                programNamed("W" + std::to_string(index) + "-" + std::to_string(n % 7)), id,
-                record);
+            char name[32];
+            std::snprintf(name, sizeof name, "W%d-%d", index, n % 7);
+            records::makePreset(programNamed(name), id, record);
             fx.editor->loadPresetRecord(record, false);
             memoA ? fx.editor->storeMemoA() : fx.editor->storeMemoB();
             memoA ? fx.editor->recallMemoA() : fx.editor->recallMemoB();
