@@ -8,20 +8,18 @@
 #include <cstdint>
 #include <emmintrin.h>
 
+#include "engine/FrameDistances.h"
+#include "engine/GlideStretch.h"
 #include "engine/LoopPositions.h"
 #include "engine/ResonatorBank.h"
 #include "engine/StringTable.h"
+#include "engine/WideConversions.h"
 
 #define LYRE_INLINE [[gnu::always_inline]] inline
 
 namespace bankkernel {
 
 using namespace strings;
-using Float4 = float __attribute__((vector_size(16)));
-
-using Block = ResonatorBank::Block;
-using State = ResonatorBank::State;
-inline constexpr std::int32_t kAhead = ResonatorBank::kAhead;
 
 // Recomputed: glide steps and loop lengths every sample. Advanced: no glide runs and the read
 // positions simply move on with the write position.
@@ -37,23 +35,6 @@ struct States {
     Double4 quad[kQuads];
 };
 
-// Four floats to four doubles. GCC 12 splits the generic conversion in 256-bit code and sends
-// the high half through the stack, inside the filter's sample-to-sample chain; one vcvtps2pd does
-// it all.
-template <bool Wide> LYRE_INLINE void widen(const Float4& f, Double4& d) {
-    d = __builtin_convertvector(f, Double4);
-}
-// What _mm256_cvtps_pd would give; the intrinsic cannot sit in a helper without a target of its
-// own, and this one only ever ends up inside the AVX2 kernels.
-template <> LYRE_INLINE void widen<true>(const Float4& f, Double4& d) {
-#if defined(__clang__)
-    // clang emits the single instruction itself (and refuses a 256-bit operand here).
-    d = __builtin_convertvector(f, Double4);
-#else
-    asm("vcvtps2pd %1, %0" : "=x"(d) : "x"(f));
-#endif
-}
-
 template <bool Wide> LYRE_INLINE void roundToFloat(Double4& v) {
     widen<Wide>(__builtin_convertvector(v, Float4), v);
 }
@@ -68,71 +49,9 @@ LYRE_INLINE __m128d widenPair(const float* a, const float* b) {
     return _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(a), _mm_load_ss(b)));
 }
 
-LYRE_INLINE Int4 loadInts(const std::int32_t* p) {
-    Int4 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-LYRE_INLINE void storeInts(std::int32_t* p, Int4 v) {
-    std::memcpy(p, &v, sizeof v);
-}
-
-// Where each string reads, relative to the frame being written: string i's own line at its own
-// position. The taps of the other channel's lines lie in the same frame.
-LYRE_INLINE void deltasFor(const std::int32_t* read, std::int32_t write, std::int32_t* at) {
-    for (int q = 0; q < kQuads; ++q) {
-        const Int4 lane = {4 * q, 4 * q + 1, 4 * q + 2, 4 * q + 3};
-        storeInts(at + 4 * q, (loadInts(read + 4 * q) - write) * kCount + lane);
-    }
-}
-
-// The inverse of deltasFor().
-LYRE_INLINE void readsFromDeltas(const std::int32_t* at, std::int32_t write, std::int32_t* read) {
-    for (int q = 0; q < kQuads; ++q) {
-        const Int4 lane = {4 * q, 4 * q + 1, 4 * q + 2, 4 * q + 3};
-        storeInts(read + 4 * q, (write + (loadInts(at + 4 * q) - lane) / kCount) & kLineMask);
-    }
-}
-
-// Samples until the write position or any read position wraps.
-LYRE_INLINE std::int32_t untilWrap(const std::int32_t* read, std::int32_t write) {
-    Int4 farthest = loadInts(read);
-    for (int q = 1; q < kQuads; ++q) {
-        const Int4 r = loadInts(read + 4 * q);
-        farthest = farthest > r ? farthest : r;
-    }
-    const std::int32_t most = std::max(std::max(farthest[0], farthest[1]),
-                                       std::max(std::max(farthest[2], farthest[3]), write));
-    return kLineLength - most;
-}
-
-LYRE_INLINE void glideDetune(float& detune, float target) {
-    const double d = static_cast<double>(target) - static_cast<double>(detune);
-    if (static_cast<double>(static_cast<float>(std::fabs(d))) > kDetuneSnap)
-        detune = static_cast<float>(static_cast<double>(detune) + d * kDetuneGlide);
-    else
-        detune = target;
-}
-
-// Constant speed while far, easing in when close, then a snap.
-LYRE_INLINE void glideTuning(float& tuning, float target) {
-    const double current = tuning;
-    const double d = static_cast<double>(target) - current;
-    if (static_cast<double>(static_cast<float>(std::fabs(d))) > kTuningSnap) {
-        const double proposal = static_cast<float>(current + d * kTuningGlide);
-        if (std::fabs(proposal - current) > kTuningStepLimit)
-            tuning = static_cast<float>(proposal > current ? current + kTuningStepLimit
-                                                           : current - kTuningStepLimit);
-        else
-            tuning = static_cast<float>(proposal);
-    } else {
-        tuning = target;
-    }
-}
-
 // Step 3 for one sample: the damping filters of the frame at the write position.
-template <bool Wide>
-LYRE_INLINE void filters(const Block& b, States& s, const float* frame, const std::int32_t* at) {
+template <bool Wide, class Index>
+LYRE_INLINE void filters(const Block& b, States& s, const float* frame, const Index* at) {
     const Double4 c = {b.damping, b.damping, b.damping, b.damping};
     for (int q = 0; q < kQuads; ++q) {
         const int i = 4 * q;
@@ -156,16 +75,16 @@ LYRE_INLINE void writeFrame(const Block& b, const States& s, float* frame, doubl
 
 // The two taps that join the sums at step m (left, right): line 2m+1 at the position of string
 // 10−2m, line 2m at that of string 11−2m.
-LYRE_INLINE float leftTap(const float* frame, const std::int32_t* at, int m) {
+template <class Index> LYRE_INLINE float leftTap(const float* frame, const Index* at, int m) {
     return frame[at[10 - 2 * m] + 4 * m - 9];
 }
-LYRE_INLINE float rightTap(const float* frame, const std::int32_t* at, int m) {
+template <class Index> LYRE_INLINE float rightTap(const float* frame, const Index* at, int m) {
     return frame[at[11 - 2 * m] + 4 * m - 11];
 }
 
 // Steps 1 to 7 and 11 for the frame at the write position; the caller does 8 to 10 and 12.
-template <bool Wide, bool Bypassed, bool MonoOut>
-LYRE_INLINE void sample(const Block& b, States& s, float* frame, const std::int32_t* at, float o,
+template <bool Wide, bool Bypassed, bool MonoOut, class Index>
+LYRE_INLINE void sample(const Block& b, States& s, float* frame, const Index* at, float o,
                         const float* inL, const float* inR, float* outL, float* outR,
                         std::int32_t n) {
     // 1-2: inputs, read before any output of this sample is written (buffers may alias).
@@ -221,9 +140,9 @@ LYRE_INLINE void sample(const Block& b, States& s, float* frame, const std::int3
 // so no tap of sample n may lie in that frame (no string reads one sample ahead of the write
 // position: see pairsAllowed()); the inputs of n+1 are read before the outputs of n are written,
 // so no output buffer may start one sample after an input buffer (see pairedBuffersAllowed()).
-template <bool Wide, bool Bypassed, bool MonoOut>
-LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const std::int32_t* at0,
-                            float* frame1, const std::int32_t* at1, float o, const float* inL,
+template <bool Wide, bool Bypassed, bool MonoOut, class Index>
+LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const Index* at0,
+                            float* frame1, const Index* at1, float o, const float* inL,
                             const float* inR, float* outL, float* outR, std::int32_t n) {
     const Float4 raw = {inL[n], inR[n], inL[n + 1], inR[n + 1]};
     const Float4 offset = {o, o, -o, -o};
@@ -282,18 +201,6 @@ LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const std:
     }
 }
 
-// Whether a pair may use these distances: no string reads the frame one sample after the one
-// being written (a loop of 16383 samples, which only odd rates and tunings give).
-LYRE_INLINE bool pairsAllowed(const std::int32_t* at) {
-    Int4 ahead = {0, 0, 0, 0};
-    for (int q = 0; q < kQuads; ++q) {
-        const Int4 lane = {4 * q, 4 * q + 1, 4 * q + 2, 4 * q + 3};
-        const Int4 d = loadInts(at + 4 * q) - lane;
-        ahead |= (d == kCount) | (d == kCount - kLineLength * kCount);
-    }
-    return (ahead[0] | ahead[1] | ahead[2] | ahead[3]) == 0;
-}
-
 // Whether pairs may read the inputs of sample n+1 before writing the outputs of sample n.
 inline bool pairedBuffersAllowed(const float* inL, const float* inR, const float* outL,
                                  const float* outR) {
@@ -304,168 +211,65 @@ inline bool pairedBuffersAllowed(const float* inL, const float* inR, const float
             if (at(out) == in) return false;
     return true;
 }
-// The distances sample k + 1 of the look-ahead reads at, from the positions sample k leaves.
-// Pairs are allowed when the first entry allows them and `later` says the others do.
-LYRE_INLINE void aheadDistances(State& st, bool later) {
-    State::Ahead& a = st.ahead;
-    deltasFor(st.read, st.write, a.at[0]);
-    for (std::int32_t k = 0; k + 1 < kAhead; ++k)
-        deltasFor(a.read[k], (st.write + k + 1) & kLineMask, a.at[k + 1]);
-    a.pairs = later && pairsAllowed(a.at[0]);
-    // Runs of equal distances, so that the audio loop can keep them in registers.
-    a.same[kAhead - 1] = 1;
-    for (std::int32_t k = kAhead - 2; k >= 0; --k) {
-        Int4 differ = {0, 0, 0, 0};
-        for (int q = 0; q < kQuads; ++q)
-            differ |= loadInts(a.at[k] + 4 * q) ^ loadInts(a.at[k + 1] + 4 * q);
-        const bool equal = _mm_movemask_epi8(_mm_cmpeq_epi32(reinterpret_cast<__m128i>(differ),
-                                                             _mm_setzero_si128())) == 0xffff;
-        a.same[k] = equal ? a.same[k + 1] + 1 : 1;
-    }
-    a.next = 0;
-    a.count = kAhead;
-}
-
-// The plain way: every sample's positions on their own (from reciprocals where that is vouched
-// for, divided otherwise). Used where the glide values are not all finite.
-LYRE_INLINE void fillAheadOneByOne(State& st, const Block& b) {
-    State::Ahead& a = st.ahead;
-    std::int32_t w = st.write;
-    for (std::int32_t k = 0; k < kAhead; ++k) {
-        Int4 next[kQuads];
-        if (!readPositionsNear(w, b.rate, b.inverse, a.tuning[k], a.detune[k], b.transposition,
-                               next)) {
-            LoopLengths lengths;
-            loopLengths(b.rate, a.tuning[k], a.detune[k], b.transposition, lengths);
-            readPositions(w, lengths, a.read[k]);
-            for (int q = 0; q < kQuads; ++q)
-                next[q] = loadInts(a.read[k] + 4 * q);
-        }
-        w = (w + 1) & kLineMask;
-        for (int q = 0; q < kQuads; ++q)
-            storeInts(a.read[k] + 4 * q, (next[q] + 1) & kLineMask);
-    }
-}
-
-// Lowest and highest glide values over ranges of the look-ahead: node 1 is the whole stretch,
-// node n is split into 2n and 2n + 1, and node kAhead + k is sample k alone.
-struct GlideBounds {
-    float tuningLow[2 * kAhead], tuningHigh[2 * kAhead];
-    float detuneLow[2 * kAhead], detuneHigh[2 * kAhead];
-};
-
-// Every step of the loop length is monotone in the tuning and in the detune (with a positive
-// numerator and denominator), so over a range of samples the lengths lie between the values at
-// the corners of the range's bounds. When those lie on one whole number, or strictly inside one
-// whole-number interval by more than the rounding of w - D + 16384 (below 2^-37 here), every
-// sample of the range truncates alike: its loop is the returned number of samples. 0 otherwise.
-inline std::int32_t sureLoop(const Block& b, int i, const GlideBounds& g, int node) {
-    const double rate = b.rate.rate, scale = b.rate.detuneScale[i];
-    const double transposition = b.transposition, frequency = kBaseFrequency[i];
-    const double n0 = rate + scale * static_cast<double>(g.detuneLow[node]);
-    const double n1 = rate + scale * static_cast<double>(g.detuneHigh[node]);
-    const double numLow = n0 < n1 ? n0 : n1, numHigh = n0 < n1 ? n1 : n0;
-    const double denLow = frequency * static_cast<double>(g.tuningLow[node]) * transposition;
-    const double denHigh = frequency * static_cast<double>(g.tuningHigh[node]) * transposition;
-    if (!(numLow > 0.0 && denLow > 0.0 && transposition > 0.0)) return 0;
-    const double low = numLow / denHigh, high = numHigh / denLow;
-    if (!(low >= 1.0 && high <= 16000.0)) return 0;
-    const double whole = static_cast<double>(static_cast<std::int32_t>(low)); // low is positive
-    if (low == whole && high == whole) return static_cast<std::int32_t>(whole);
-    constexpr double kMargin = 0x1p-30;
-    if (low - whole > kMargin && high < whole + 1.0 - kMargin)
-        return static_cast<std::int32_t>(whole) + 1;
-    return 0;
-}
-
-// String i's positions for samples first .. first + count - 1 of the look-ahead (node's range):
-// one loop for the whole range where the bounds vouch for it, halves otherwise, and the exact
-// formula for a single sample. Returns false if a position it worked out exactly reads one frame
-// ahead of the next write (no pairs then).
-inline bool placeString(State& st, const Block& b, const GlideBounds& g, int i, int node,
-                        std::int32_t first, std::int32_t count) {
-    State::Ahead& a = st.ahead;
-    const std::int32_t loop = sureLoop(b, i, g, node);
-    if (loop > 0) {
-        for (std::int32_t k = first; k < first + count; ++k)
-            a.read[k][i] = (st.write + k + 1 - loop) & kLineMask;
-        return true;
-    }
-    if (count == 1) {
-        const double length =
-            loopLength(i, b.rate.rate, a.tuning[first], a.detune[first], b.transposition);
-        const std::int32_t read =
-            (readPosition((st.write + first) & kLineMask, length) + 1) & kLineMask;
-        a.read[first][i] = read;
-        return ((read - st.write - first - 1) & kLineMask) != 1;
-    }
-    const bool low = placeString(st, b, g, i, 2 * node, first, count / 2);
-    return placeString(st, b, g, i, 2 * node + 1, first + count / 2, count / 2) && low;
-}
-
-// Glide steps and read positions of the next kAhead samples, from the state the next sample
-// starts from; they do not depend on the audio. A string's loop length only crosses a whole
-// number now and then during a glide: only there is it worked out sample by sample.
-LYRE_INLINE void fillAhead(State& st, const Block& b) {
-    State::Ahead& a = st.ahead;
-    float tuning = st.tuning, detune = st.detune;
-    bool finite = true;
-    for (std::int32_t k = 0; k < kAhead; ++k) {
-        glideDetune(detune, b.detuneTarget);
-        glideTuning(tuning, b.tuningTarget);
-        a.tuning[k] = tuning;
-        a.detune[k] = detune;
-        finite = finite && std::isfinite(tuning) && std::isfinite(detune);
-    }
-    if (!finite) {
-        fillAheadOneByOne(st, b);
-    } else {
-        GlideBounds g;
-        for (std::int32_t k = 0; k < kAhead; ++k) {
-            g.tuningLow[kAhead + k] = g.tuningHigh[kAhead + k] = a.tuning[k];
-            g.detuneLow[kAhead + k] = g.detuneHigh[kAhead + k] = a.detune[k];
-        }
-        for (int n = kAhead - 1; n >= 1; --n) {
-            g.tuningLow[n] = std::min(g.tuningLow[2 * n], g.tuningLow[2 * n + 1]);
-            g.tuningHigh[n] = std::max(g.tuningHigh[2 * n], g.tuningHigh[2 * n + 1]);
-            g.detuneLow[n] = std::min(g.detuneLow[2 * n], g.detuneLow[2 * n + 1]);
-            g.detuneHigh[n] = std::max(g.detuneHigh[2 * n], g.detuneHigh[2 * n + 1]);
-        }
-        // Most strings keep one loop over the whole stretch: those are placed side by side.
-        alignas(16) std::int32_t loop[kCount];
-        for (int i = 0; i < kCount; ++i)
-            loop[i] = sureLoop(b, i, g, 1);
-        for (std::int32_t k = 0; k < kAhead; ++k)
-            for (int q = 0; q < kQuads; ++q)
-                storeInts(a.read[k] + 4 * q,
-                          (st.write + k + 1 - loadInts(loop + 4 * q)) & kLineMask);
-        bool pairs = true;
-        for (int i = 0; i < kCount; ++i)
-            if (loop[i] == 0) {
-                const bool low = placeString(st, b, g, i, 2, 0, kAhead / 2);
-                const bool high = placeString(st, b, g, i, 3, kAhead / 2, kAhead / 2);
-                pairs = pairs && low && high;
-            }
-        aheadDistances(st, pairs);
-        return;
-    }
-    aheadDistances(st, false);
-}
-
 // `count` samples from sample n on, all reading at the same distances from consecutive frames.
 template <bool Wide, bool Bypassed, bool MonoOut>
 LYRE_INLINE void runFrames(const Block& b, States& s, float* frame, const std::int32_t* at,
                            float& o, bool pairs, const float* inL, const float* inR, float* outL,
                            float* outR, std::int32_t n, std::int32_t count) {
+    // Widened once: the loop then addresses every read straight from a register or its slot.
+    std::ptrdiff_t offset[kCount];
+    for (int i = 0; i < kCount; ++i)
+        offset[i] = at[i];
     const std::int32_t end = n + count;
     if (pairs)
         for (; n + 2 <= end; n += 2, frame += 2 * kCount)
-            samplePair<Wide, Bypassed, MonoOut>(b, s, frame, at, frame + kCount, at, o, inL, inR,
-                                                outL, outR, n);
+            samplePair<Wide, Bypassed, MonoOut>(b, s, frame, offset, frame + kCount, offset, o, inL,
+                                                inR, outL, outR, n);
     for (; n < end; ++n, frame += kCount) {
-        sample<Wide, Bypassed, MonoOut>(b, s, frame, at, o, inL, inR, outL, outR, n);
+        sample<Wide, Bypassed, MonoOut>(b, s, frame, offset, o, inL, inR, outL, outR, n);
         o = -o;
     }
+}
+
+// The same out of line, for the look-ahead loop: inlined there, the run competes with the
+// stretch's bookkeeping for registers and reloads every distance on every sample.
+template <bool Bypassed, bool MonoOut>
+[[gnu::noinline]] __attribute__((target("avx2"))) void
+wideFramesOutOfLine(const Block& b, States& s, float* frame, const std::int32_t* at, float& o,
+                    bool pairs, const float* inL, const float* inR, float* outL, float* outR,
+                    std::int32_t n, std::int32_t count) {
+    // Locals, which nothing the loop stores can alias: they stay in registers.
+    const Block values = b;
+    States states = s;
+    float offset = o;
+    runFrames<true, Bypassed, MonoOut>(values, states, frame, at, offset, pairs, inL, inR, outL,
+                                       outR, n, count);
+    s = states;
+    o = offset;
+}
+template <bool Bypassed, bool MonoOut>
+[[gnu::noinline]] void plainFramesOutOfLine(const Block& b, States& s, float* frame,
+                                            const std::int32_t* at, float& o, bool pairs,
+                                            const float* inL, const float* inR, float* outL,
+                                            float* outR, std::int32_t n, std::int32_t count) {
+    const Block values = b;
+    States states = s;
+    float offset = o;
+    runFrames<false, Bypassed, MonoOut>(values, states, frame, at, offset, pairs, inL, inR, outL,
+                                        outR, n, count);
+    s = states;
+    o = offset;
+}
+template <bool Wide, bool Bypassed, bool MonoOut>
+LYRE_INLINE void framesOutOfLine(const Block& b, States& s, float* frame, const std::int32_t* at,
+                                 float& o, bool pairs, const float* inL, const float* inR,
+                                 float* outL, float* outR, std::int32_t n, std::int32_t count) {
+    if constexpr (Wide)
+        wideFramesOutOfLine<Bypassed, MonoOut>(b, s, frame, at, o, pairs, inL, inR, outL, outR, n,
+                                               count);
+    else
+        plainFramesOutOfLine<Bypassed, MonoOut>(b, s, frame, at, o, pairs, inL, inR, outL, outR, n,
+                                                count);
 }
 
 // A block of one sample while the positions advance: no loop set-up, which would cost as much
@@ -530,46 +334,35 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
             if (st.steadyRun == 0) readsFromDeltas(st.delta, write, st.read);
         }
     } else {
-        // The audio of each sample (1-7, 11) runs from the look-ahead (8-10, 12).
+        // The audio of each sample (1-7, 11) runs from the look-ahead (8-10, 12), in runs of
+        // equal distances.
         State::Ahead& a = st.ahead;
         std::int32_t k = a.next;
-        if (to - from == 1 && k < a.count) {
-            sample<Wide, Bypassed, MonoOut>(b, s, b.lines + write * kCount, a.at[k], o, inL, inR,
-                                            outL, outR, from);
-            write = (write + 1) & kLineMask;
-            ++k;
-            for (int q = 0; q < kQuads; ++q)
-                storeInts(st.read + 4 * q, loadInts(a.read[k - 1] + 4 * q));
-            st.tuning = a.tuning[k - 1];
-            st.detune = a.detune[k - 1];
-        }
-        for (std::int32_t n = k == a.next ? from : to; n < to;) {
+        for (std::int32_t n = from; n < to;) {
             if (k == a.count) {
+                if (k > 0) {
+                    st.tuning = a.tuning[k - 1];
+                    st.detune = a.detune[k - 1];
+                }
                 st.write = write;
-                fillAhead(st, b);
+                fillAhead<Wide>(st, b);
                 k = 0;
             }
-            const std::int32_t length = std::min(to - n, a.count - k);
-            // Runs of equal distances, none across the end of the lines.
-            for (std::int32_t j = 0; j < length;) {
-                const std::int32_t w = (write + j) & kLineMask;
-                const std::int32_t same =
-                    std::min(std::min(a.same[k + j], length - j), kLineLength - w);
-                runFrames<Wide, Bypassed, MonoOut>(b, s, b.lines + w * kCount, a.at[k + j], o,
-                                                   buffersPair && a.pairs, inL, inR, outL, outR,
-                                                   n + j, same);
-                j += same;
-            }
+            const std::int32_t change = nextChange(a, k);
+            const std::int32_t length = std::min(to - n, change - k);
+            framesOutOfLine<Wide, Bypassed, MonoOut>(b, s, b.lines + write * kCount,
+                                                     a.at[a.current], o, buffersPair && a.pairs,
+                                                     inL, inR, outL, outR, n, length);
             write = (write + length) & kLineMask;
             k += length;
             n += length;
-            // The state the next sample starts from, should the look-ahead be dropped.
-            for (int q = 0; q < kQuads; ++q)
-                storeInts(st.read + 4 * q, loadInts(a.read[k - 1] + 4 * q));
+            if (k == change && k < a.count) a.current = k;
+        }
+        a.next = k;
+        if (k > 0) {
             st.tuning = a.tuning[k - 1];
             st.detune = a.detune[k - 1];
         }
-        a.next = k;
     }
 
     for (int q = 0; q < kQuads; ++q)

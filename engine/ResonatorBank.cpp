@@ -91,10 +91,12 @@ bool ResonatorBank::useWideKernels(bool wanted) {
 }
 
 std::int32_t ResonatorBank::readPositionOf(int string) const {
-    if (state_.steadyRun == 0) return state_.read[string];
-    std::int32_t read[kCount];
-    bankkernel::readsFromDeltas(state_.delta, state_.write, read);
-    return read[string];
+    State settled = state_;
+    if (settled.steadyRun != 0)
+        bankkernel::readsFromDeltas(settled.delta, settled.write, settled.read);
+    else
+        bankkernel::settleReads(settled);
+    return settled.read[string];
 }
 
 void ResonatorBank::requestTranspositionReset() {
@@ -125,6 +127,8 @@ void ResonatorBank::leavePlan() {
     if (state_.steadyRun != 0) {
         bankkernel::readsFromDeltas(state_.delta, state_.write, state_.read);
         state_.steadyRun = 0;
+    } else {
+        bankkernel::settleReads(state_);
     }
     state_.ahead.next = state_.ahead.count = 0;
     plan_ = Plan::Undecided;
@@ -284,6 +288,7 @@ void ResonatorBank::decideAndProcess(const float* inL, const float* inR, float* 
     }
     // One sample computes the positions, later ones advance them.
     recomputed_(state_, state_.block, inL, inR, outL, outR, 0, 1);
+    bankkernel::settleReads(state_);
     state_.ahead.next = state_.ahead.count = 0;
     plan_ = Plan::Advancing;
     sameEveryBlock_ = advanced_;

@@ -57,8 +57,8 @@ class ResonatorBank {
     struct State {
         // Kept in the state so that a one-sample step needs nothing but the state's address.
         Block block;
-        // Read positions of the next sample; while steadyRun is non-zero they are only kept as
-        // the distances in delta.
+        // Read positions of the next sample; while steadyRun is non-zero, or a look-ahead
+        // stretch is under way, they are only kept as distances (see settleReads()).
         alignas(16) std::int32_t read[strings::kCount] = {};
         alignas(32) double filter[strings::kCount] = {}; // float values, kept widened
         std::int32_t write = strings::kLineMask;
@@ -69,15 +69,16 @@ class ResonatorBank {
         bool steadyPairs = false; // whether the distances allow two samples at a time
         float tuning = 1.0f;
         float detune = 0.0f;
-        // Glide steps and positions of the samples to come, kept from block to block while the
-        // values they come from stay the same. Entry k: the distances sample k reads at, and the
-        // glide values and read positions it leaves for the sample after it.
+        // Glide steps and read distances of the samples to come (see GlideStretch.h), kept from
+        // block to block while the values they come from stay the same. Sample k leaves glide
+        // values tuning[k] and detune[k]; it reads at the distances of entry `current`, the last
+        // change at or before it; at[j] holds distances only for j = 0 and the bits of changes.
         struct Ahead {
             alignas(16) std::int32_t at[kAhead][strings::kCount];
-            alignas(16) std::int32_t read[kAhead][strings::kCount];
+            alignas(16) std::int32_t after[strings::kCount]; // positions of the sample after
             float tuning[kAhead], detune[kAhead];
-            std::int32_t same[kAhead]; // entries from k on with the distances of entry k
-            std::int32_t next = 0, count = 0;
+            std::uint32_t changes = 0;
+            std::int32_t current = 0, next = 0, count = 0;
             bool pairs = false; // whether every entry allows two samples at a time
         } ahead;
     };

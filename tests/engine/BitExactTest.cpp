@@ -475,13 +475,10 @@ TEST(BitExact, GlideBoundsOnlyVouchForLoopsEveryValueInsideThemGives) {
             d1 = static_cast<float>((round % 8 + round / 8 % 2) * ulp);
         }
         b.rate = strings::rateTerms(rate);
-        bankkernel::GlideBounds g{};
-        g.tuningLow[1] = std::min(t0, t1);
-        g.tuningHigh[1] = std::max(t0, t1);
-        g.detuneLow[1] = std::min(d0, d1);
-        g.detuneHigh[1] = std::max(d0, d1);
+        const bankkernel::GlideRange g{std::min(t0, t1), std::max(t0, t1), std::min(d0, d1),
+                                       std::max(d0, d1)};
         for (int i = 0; i < 12; ++i) {
-            const std::int32_t loop = bankkernel::sureLoop(b, i, g, 1);
+            const std::int32_t loop = bankkernel::sureLoop(b, i, g);
             if (loop == 0) {
                 ++declined;
                 continue;
@@ -490,16 +487,15 @@ TEST(BitExact, GlideBoundsOnlyVouchForLoopsEveryValueInsideThemGives) {
             // Near a whole number only some write positions truncate differently: try them all.
             const int probes = nearWhole && i == 0 ? 16384 : 24;
             for (int probe = 0; probe < probes; ++probe) {
-                const float t =
-                    probe == 0   ? t0
-                    : probe == 1 ? t1
-                                 : g.tuningLow[1] + unit(rng) * (g.tuningHigh[1] - g.tuningLow[1]);
-                const float d =
-                    probe == 0   ? d0
-                    : probe == 1 ? d1
-                                 : g.detuneLow[1] + unit(rng) * (g.detuneHigh[1] - g.detuneLow[1]);
-                if (t < g.tuningLow[1] || t > g.tuningHigh[1] || d < g.detuneLow[1] ||
-                    d > g.detuneHigh[1])
+                const float t = probe == 0 ? t0
+                                : probe == 1
+                                    ? t1
+                                    : g.tuningLow + unit(rng) * (g.tuningHigh - g.tuningLow);
+                const float d = probe == 0 ? d0
+                                : probe == 1
+                                    ? d1
+                                    : g.detuneLow + unit(rng) * (g.detuneHigh - g.detuneLow);
+                if (t < g.tuningLow || t > g.tuningHigh || d < g.detuneLow || d > g.detuneHigh)
                     continue;
                 const std::int32_t w =
                     probes == 16384 ? probe : static_cast<std::int32_t>(rng() % 16384);

@@ -1,0 +1,27 @@
+// Four floats to four doubles, in one instruction wherever that matters.
+#pragma once
+
+#include "engine/LoopPositions.h"
+
+namespace bankkernel {
+
+using Float4 = float __attribute__((vector_size(16)));
+using strings::Double4;
+
+// GCC 12 splits the generic conversion in 256-bit code and sends the high half through the
+// stack, inside the filter's sample-to-sample chain; one vcvtps2pd does it all.
+template <bool Wide> [[gnu::always_inline]] inline void widen(const Float4& f, Double4& d) {
+    d = __builtin_convertvector(f, Double4);
+}
+// What _mm256_cvtps_pd would give; the intrinsic cannot sit in a helper without a target of its
+// own, and this one only ever ends up inside the AVX2 kernels.
+template <> [[gnu::always_inline]] inline void widen<true>(const Float4& f, Double4& d) {
+#if defined(__clang__)
+    // clang emits the single instruction itself (and refuses a 256-bit operand here).
+    d = __builtin_convertvector(f, Double4);
+#else
+    asm("vcvtps2pd %1, %0" : "=x"(d) : "x"(f));
+#endif
+}
+
+} // namespace bankkernel
