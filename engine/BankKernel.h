@@ -231,45 +231,92 @@ LYRE_INLINE void runFrames(const Block& b, States& s, float* frame, const std::i
     }
 }
 
-// The same out of line, for the look-ahead loop: inlined there, the run competes with the
-// stretch's bookkeeping for registers and reloads every distance on every sample.
+LYRE_INLINE void widenOffsets(const std::int32_t* at, std::ptrdiff_t* offset) {
+    for (int i = 0; i < kCount; ++i)
+        offset[i] = at[i];
+}
+
+// Samples k .. end - 1 of the look-ahead stretch (sample n of the block on), in runs of equal
+// distances. A run of odd length ends with a pair whose second sample opens the next run.
+template <bool Wide, bool Bypassed, bool MonoOut>
+LYRE_INLINE void runStretch(const Block& b, States& s, float* frame, State::Ahead& a,
+                            std::int32_t k, std::int32_t end, float& o, bool pairs,
+                            const float* inL, const float* inR, float* outL, float* outR,
+                            std::int32_t n) {
+    std::ptrdiff_t offset[kCount], next[kCount];
+    widenOffsets(a.at[a.current], offset);
+    while (k < end) {
+        const std::int32_t change = nextChange(a, k);
+        const std::int32_t stop = std::min(change, end);
+        if (pairs)
+            for (; k + 2 <= stop; k += 2, n += 2, frame += 2 * kCount)
+                samplePair<Wide, Bypassed, MonoOut>(b, s, frame, offset, frame + kCount, offset, o,
+                                                    inL, inR, outL, outR, n);
+        if (k + 1 == stop && pairs && stop < end) {
+            widenOffsets(a.at[change], next);
+            samplePair<Wide, Bypassed, MonoOut>(b, s, frame, offset, frame + kCount, next, o, inL,
+                                                inR, outL, outR, n);
+            k += 2;
+            n += 2;
+            frame += 2 * kCount;
+            a.current = k < a.count && ((a.changes >> k) & 1u) ? k : change;
+            widenOffsets(a.at[a.current], offset);
+            continue;
+        }
+        if (k < stop) {
+            sample<Wide, Bypassed, MonoOut>(b, s, frame, offset, o, inL, inR, outL, outR, n);
+            o = -o;
+            ++k;
+            ++n;
+            frame += kCount;
+        }
+        if (k == change && k < a.count) {
+            a.current = k;
+            widenOffsets(a.at[k], offset);
+        }
+    }
+}
+
+// The same out of line: inlined into the look-ahead loop, the runs compete with the stretch's
+// bookkeeping for registers and reload every distance on every sample.
 template <bool Bypassed, bool MonoOut>
 [[gnu::noinline]] __attribute__((target("avx2"))) void
-wideFramesOutOfLine(const Block& b, States& s, float* frame, const std::int32_t* at, float& o,
-                    bool pairs, const float* inL, const float* inR, float* outL, float* outR,
-                    std::int32_t n, std::int32_t count) {
+wideStretchOutOfLine(const Block& b, States& s, float* frame, State::Ahead& a, std::int32_t k,
+                     std::int32_t end, float& o, bool pairs, const float* inL, const float* inR,
+                     float* outL, float* outR, std::int32_t n) {
     // Locals, which nothing the loop stores can alias: they stay in registers.
     const Block values = b;
     States states = s;
     float offset = o;
-    runFrames<true, Bypassed, MonoOut>(values, states, frame, at, offset, pairs, inL, inR, outL,
-                                       outR, n, count);
+    runStretch<true, Bypassed, MonoOut>(values, states, frame, a, k, end, offset, pairs, inL, inR,
+                                        outL, outR, n);
     s = states;
     o = offset;
 }
 template <bool Bypassed, bool MonoOut>
-[[gnu::noinline]] void plainFramesOutOfLine(const Block& b, States& s, float* frame,
-                                            const std::int32_t* at, float& o, bool pairs,
-                                            const float* inL, const float* inR, float* outL,
-                                            float* outR, std::int32_t n, std::int32_t count) {
+[[gnu::noinline]] void
+plainStretchOutOfLine(const Block& b, States& s, float* frame, State::Ahead& a, std::int32_t k,
+                      std::int32_t end, float& o, bool pairs, const float* inL, const float* inR,
+                      float* outL, float* outR, std::int32_t n) {
     const Block values = b;
     States states = s;
     float offset = o;
-    runFrames<false, Bypassed, MonoOut>(values, states, frame, at, offset, pairs, inL, inR, outL,
-                                        outR, n, count);
+    runStretch<false, Bypassed, MonoOut>(values, states, frame, a, k, end, offset, pairs, inL, inR,
+                                         outL, outR, n);
     s = states;
     o = offset;
 }
 template <bool Wide, bool Bypassed, bool MonoOut>
-LYRE_INLINE void framesOutOfLine(const Block& b, States& s, float* frame, const std::int32_t* at,
-                                 float& o, bool pairs, const float* inL, const float* inR,
-                                 float* outL, float* outR, std::int32_t n, std::int32_t count) {
+LYRE_INLINE void stretchOutOfLine(const Block& b, States& s, float* frame, State::Ahead& a,
+                                  std::int32_t k, std::int32_t end, float& o, bool pairs,
+                                  const float* inL, const float* inR, float* outL, float* outR,
+                                  std::int32_t n) {
     if constexpr (Wide)
-        wideFramesOutOfLine<Bypassed, MonoOut>(b, s, frame, at, o, pairs, inL, inR, outL, outR, n,
-                                               count);
+        wideStretchOutOfLine<Bypassed, MonoOut>(b, s, frame, a, k, end, o, pairs, inL, inR, outL,
+                                                outR, n);
     else
-        plainFramesOutOfLine<Bypassed, MonoOut>(b, s, frame, at, o, pairs, inL, inR, outL, outR, n,
-                                                count);
+        plainStretchOutOfLine<Bypassed, MonoOut>(b, s, frame, a, k, end, o, pairs, inL, inR, outL,
+                                                 outR, n);
 }
 
 // A block of one sample while the positions advance: no loop set-up, which would cost as much
@@ -334,8 +381,7 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
             if (st.steadyRun == 0) readsFromDeltas(st.delta, write, st.read);
         }
     } else {
-        // The audio of each sample (1-7, 11) runs from the look-ahead (8-10, 12), in runs of
-        // equal distances.
+        // The audio of each sample (1-7, 11) runs from the look-ahead (8-10, 12).
         State::Ahead& a = st.ahead;
         std::int32_t k = a.next;
         for (std::int32_t n = from; n < to;) {
@@ -348,15 +394,13 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
                 fillAhead<Wide>(st, b);
                 k = 0;
             }
-            const std::int32_t change = nextChange(a, k);
-            const std::int32_t length = std::min(to - n, change - k);
-            framesOutOfLine<Wide, Bypassed, MonoOut>(b, s, b.lines + write * kCount,
-                                                     a.at[a.current], o, buffersPair && a.pairs,
-                                                     inL, inR, outL, outR, n, length);
+            const std::int32_t length = std::min(to - n, a.count - k);
+            stretchOutOfLine<Wide, Bypassed, MonoOut>(b, s, b.lines + write * kCount, a, k,
+                                                      k + length, o, buffersPair && a.pairs, inL,
+                                                      inR, outL, outR, n);
             write = (write + length) & kLineMask;
             k += length;
             n += length;
-            if (k == change && k < a.count) a.current = k;
         }
         a.next = k;
         if (k > 0) {

@@ -153,7 +153,6 @@ LYRE_INLINE bool exactRow(const State& st, const Block& b, int i, std::int32_t c
                           std::int32_t* row, std::int32_t& after) {
     const State::Ahead& a = st.ahead;
     const std::int32_t write = st.write;
-    alignas(16) std::int32_t read[kAhead] = {}; // read[m]: the position of sample m + 1
     const double rate = b.rate.rate, scale = b.rate.detuneScale[i];
     const double frequency = kBaseFrequency[i], transposition = b.transposition;
     const Double4 rates = {rate, rate, rate, rate};
@@ -179,12 +178,12 @@ LYRE_INLINE bool exactRow(const State& st, const Block& b, int i, std::int32_t c
         const Double4 v = (at - length) + kLength;
         inRange &= (v > kLow) & (v < kHigh);
         const Int4 whole = __builtin_convertvector(v, Int4);
-        const Int4 r = ((whole & kLineMask) + 1) & kLineMask;
-        storeInts(read + 4 * g, r);
+        const Int4 r = ((whole & kLineMask) + 1) & kLineMask; // the read of sample 4g + 1...
         const Int4 distance = (r - next) * kCount + i;
         storeInts(row + 1 + 4 * g, distance);
-        const Int4 lead = distance - i;
-        ahead |= (lead == kCount) | (lead == kCount - kLineLength * kCount);
+        // A stretch never crosses the end of the lines, so the frame after the one being
+        // written is never the line's first.
+        ahead |= distance == kCount + i;
         at += 4.0;
         next += 4;
     }
@@ -194,15 +193,16 @@ LYRE_INLINE bool exactRow(const State& st, const Block& b, int i, std::int32_t c
         // Huge or not-a-number lengths: the scalar rules reduce them safely.
         ahead = Int4{0, 0, 0, 0};
         for (std::int32_t m = 0; m < count; ++m) {
-            read[m] = (readPosition(write + m,
-                                    loopLength(i, rate, a.tuning[m], a.detune[m], transposition)) +
-                       1) &
-                      kLineMask;
-            row[m + 1] = (read[m] - (write + m + 1)) * kCount + i;
+            const std::int32_t read =
+                (readPosition(write + m,
+                              loopLength(i, rate, a.tuning[m], a.detune[m], transposition)) +
+                 1) &
+                kLineMask;
+            row[m + 1] = (read - (write + m + 1)) * kCount + i;
             ahead[0] |= readsNextFrame(row[m + 1], i) ? -1 : 0;
         }
     }
-    after = read[count - 1];
+    after = (write + count + (row[count] - i) / kCount) & kLineMask;
     return (ahead[0] | ahead[1] | ahead[2] | ahead[3]) != 0;
 }
 
