@@ -1,11 +1,10 @@
 #include "editor/ADEditor.h"
 
-#include <cmath>
-
 #include "editor/CAbout.h"
 #include "editor/CLED.h"
 #include "editor/DisplayText.h"
 #include "editor/MyFrame.h"
+#include "engine/ParameterMapping.h"
 #include "resources/EmbeddedBitmaps.h"
 #include "shell/AudioEffect.h"
 #include "toolkit/CBitmap.h"
@@ -52,14 +51,11 @@ const CPoint kVersionPosition(172, 80);
 // The Output display shows the gain 4 p², which must not be clipped at 1.
 constexpr float kOutputDisplayMaximum = 20.0f;
 
-// The switch and the LED show Bypass rounded: on from 0.5 up. NaN counts as off.
+// The switch and the LED show Bypass rounded the way the effect rounds it (in double, so a value
+// just below one half never lights the LED of an effect that is not bypassed); values below 0
+// show off and above 1 on, as the toolkit keeps a control's value within its range.
 float roundedSwitch(float p) {
-    return std::floor(p + 0.5f) >= 1.0f ? 1.0f : 0.0f;
-}
-
-float outputGain(float p) {
-    const double v = p;
-    return static_cast<float>(4.0 * v * v);
+    return mapping::bypassValue(p) >= 1 ? 1.0f : 0.0f;
 }
 
 } // namespace
@@ -125,7 +121,7 @@ void ADEditor::createKnobsAndDisplays() {
         displays[slot]->setFont(font);
         displays[slot]->setFontColor(CColor{0, 0, 0, 255});
         if (l.tag == kOutput) displays[slot]->setMax(kOutputDisplayMaximum);
-        displays[slot]->setValue(l.tag == kOutput ? outputGain(p) : p);
+        displays[slot]->setValue(l.tag == kOutput ? mapping::outputGain(p) : p);
         displays[slot]->setStringConvert(l.text);
         frame->addView(displays[slot]);
     }
@@ -203,7 +199,7 @@ void ADEditor::showParameter(std::int32_t index) {
     }
     const int slot = knobSlotOf(index);
     if (knobs[slot]) knobs[slot]->setValue(p);
-    if (displays[slot]) displays[slot]->setValue(index == kOutput ? outputGain(p) : p);
+    if (displays[slot]) displays[slot]->setValue(index == kOutput ? mapping::outputGain(p) : p);
 }
 
 void ADEditor::valueChanged(CControl* control) {

@@ -2,6 +2,7 @@
 // values the host sets.
 #include "LayoutFixture.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "editor/CLED.h"
@@ -145,6 +146,18 @@ TEST_F(SwitchAndDisplay, BypassFromTheHostIsRoundedForSwitchAndLED) {
     EXPECT_EQ(e->getBypassSwitch()->getValue(), 0.0f);
     EXPECT_EQ(e->getBypassLED()->getValue(), 0.0f);
     EXPECT_LT(ledOffDistance(settledScreen()), 2.0);
+
+    // The effect rounds in double: just below one half it is not bypassed, and the LED agrees
+    // (rounding in float would make 0.49999997 + 0.5 one). Out of range and NaN are clamped.
+    const float justBelowHalf = std::nextafter(0.5f, 0.0f);
+    const float cases[][2] = {{justBelowHalf, 0.0f}, {0.5f, 1.0f}, {-2.0f, 0.0f},
+                              {3.0f, 1.0f},          {NAN, 0.0f},  {0.0f, 0.0f}};
+    for (const auto& [value, shown] : cases) {
+        hostSets(kBypass, value);
+        idle(60);
+        EXPECT_EQ(e->getBypassSwitch()->getValue(), shown) << value;
+        EXPECT_EQ(e->getBypassLED()->getValue(), shown) << value;
+    }
 }
 
 TEST_F(SwitchAndDisplay, IndicesOutsideTheParametersChangeNothing) {
