@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "host/Plugin.h"
 #include "tests/host/ModuleReference.h"
@@ -22,6 +23,19 @@ TEST(PluginLoad, MissingFileIsReportedWithItsPath) {
     EXPECT_NE(error.find("/nonexistent/dir/missing.so"), std::string::npos) << error;
     EXPECT_FALSE(plugin.isLoaded());
     EXPECT_EQ(plugin.effect(), nullptr);
+}
+
+TEST(PluginLoad, AFileThatIsNoModuleIsReportedInWholeWords) {
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / "lyre-not-a-module.dll";
+    { std::ofstream(file) << "plain text, not a module"; }
+    Plugin plugin;
+    const std::string error = plugin.load(file.string());
+    std::filesystem::remove(file);
+    EXPECT_NE(error.find(file.string()), std::string::npos) << error;
+    // The system's message templates have inserts; none may reach the user unfilled.
+    EXPECT_EQ(error.find('%'), std::string::npos) << error;
+    EXPECT_FALSE(plugin.isLoaded());
 }
 
 TEST(PluginLoad, SharedObjectWithoutEntryIsRejected) {

@@ -25,6 +25,18 @@ std::string systemMessage(DWORD error) {
         nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string message = length && text ? std::string(text, length) : std::string();
     if (text) LocalFree(text);
+    // Some loader messages have an insert for the module ("%1 is not a valid Win32
+    // application"); the caller puts the path in front, so the insert names it in words.
+    for (std::size_t at = message.find('%'); at != std::string::npos; at = message.find('%', at)) {
+        std::size_t end = at + 1;
+        while (end < message.size() && message[end] >= '0' && message[end] <= '9')
+            ++end;
+        if (end == at + 1) {
+            ++at;
+            continue;
+        }
+        message.replace(at, end - at, "the module");
+    }
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                                 message.back() == ' ' || message.back() == '.'))
         message.pop_back();
