@@ -24,8 +24,8 @@ struct Call {
 std::vector<Call> calls;
 int updateDisplays = 0;
 
-VstIntPtr VSTCALLBACK hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr,
-                                   void*, float value) {
+VstIntPtr VSTCALLBACK hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
+                                   float value) {
     if (opcode == audioMasterVersion) return 2400;
     if (opcode == audioMasterUpdateDisplay) ++updateDisplays;
     if (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit ||
@@ -38,7 +38,8 @@ using Entry = AEffect*(VSTCALLBACK*)(audioMasterCallback);
 
 std::wstring widen(const char* text) {
     std::wstring result;
-    for (const char* p = text; *p; ++p) result += static_cast<wchar_t>(*p == '/' ? '\\' : *p);
+    for (const char* p = text; *p; ++p)
+        result += static_cast<wchar_t>(*p == '/' ? '\\' : *p);
     return result;
 }
 
@@ -65,8 +66,8 @@ class EditorUnderWine : public ::testing::Test {
         effect = entry(hostCallback);
         ASSERT_NE(effect, nullptr);
         effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0);
-        host = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0,
-                               320, 257, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        host = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 320,
+                               257, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(host, nullptr);
         // Keyboard input goes to the foreground window's thread, which must be ours.
         SetForegroundWindow(host);
@@ -111,6 +112,16 @@ class EditorUnderWine : public ::testing::Test {
         input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
         SendInput(1, &input, sizeof input);
         pump(15);
+    }
+    void tap(WORD vk) {
+        key(vk, true);
+        key(vk, false);
+        idle(20);
+    }
+    // Capital letters and spaces as virtual keys: without Shift they arrive as lower case.
+    void type(const char* text) {
+        for (const char* c = text; *c; ++c)
+            tap(*c == ' ' ? static_cast<WORD>(VK_SPACE) : static_cast<WORD>(*c));
     }
     void click(int x, int y) {
         send(0, x, y);
@@ -164,7 +175,8 @@ TEST_F(EditorUnderWine, KnobDragAutomatesInsideAGestureAndControlClickResets) {
     calls.clear();
     send(0, 72, 93);
     send(MOUSEEVENTF_LEFTDOWN);
-    for (int step = 1; step <= 10; ++step) send(0, 72, 93 - 3 * step);
+    for (int step = 1; step <= 10; ++step)
+        send(0, 72, 93 - 3 * step);
     send(MOUSEEVENTF_LEFTUP);
     idle(60);
     const float after = effect->getParameter(effect, 2);
@@ -219,6 +231,38 @@ TEST_F(EditorUnderWine, AboutScreenOpensAndClosesAndBlocksTheKnobs) {
     click(72, 93); // on the picture: closes it, moves nothing
     EXPECT_EQ(effect->getParameter(effect, 2), decay);
     EXPECT_EQ(pixelAt(child, 100, 150), under);
+}
+
+// The preset bar's name field and program menu, with the keyboard and pointer as a user has them.
+TEST_F(EditorUnderWine, TypingIntoTheNameFieldReplacesTheNameAndTheEditingKeysWork) {
+    ASSERT_NE(openEditor(), nullptr);
+    const std::string before = currentProgramName();
+    ASSERT_FALSE(before.empty());
+    click(150, 240);
+    // The whole name is selected on opening: what is typed replaces it.
+    type("BLOOM");
+    tap(VK_HOME);
+    type("MY ");
+    tap(VK_END);
+    tap(VK_BACK);
+    tap(VK_LEFT);
+    tap(VK_DELETE);
+    tap(VK_RETURN);
+    idle(120);
+    EXPECT_EQ(currentProgramName(), "my blo");
+    EXPECT_EQ(storedProgramName(0), "my blo");
+}
+
+TEST_F(EditorUnderWine, TheProgramMenuOpensInsideTheEditorAndEveryEntryIsClickable) {
+    HWND child = openEditor();
+    ASSERT_NE(child, nullptr);
+    // The menu sits near the editor's bottom right corner: its list opens above it and ends at
+    // its right edge, 16 pixels an entry, so every entry's middle is a point inside the editor.
+    for (int entry : {5, 0, 3}) {
+        click(219, 244);
+        click(210, 141 + 16 * entry + 8);
+        EXPECT_EQ(currentProgramName(), storedProgramName(entry)) << "entry " << entry;
+    }
 }
 
 // The six programs live behind the host's single program: the bar's switch shows through the
