@@ -29,8 +29,8 @@ enum class Positions { Recomputed, Advanced };
 // distances the taps of the same sample read at, so they stay in registers.
 using Float4Unaligned = float __attribute__((vector_size(16), aligned(4)));
 
-// Filter states widened to double. They stay exact float values: every update is rounded to
-// float and widened again.
+// Filter states widened to double, in the order of kStateOrder. They stay exact float values:
+// every update is rounded to float and widened again.
 struct States {
     Double4 quad[kQuads];
 };
@@ -45,45 +45,74 @@ LYRE_INLINE __m128d high(const Double4& v) {
     return __builtin_shufflevector(v, v, 2, 3);
 }
 
-LYRE_INLINE __m128d widenPair(const float* a, const float* b) {
-    return _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(a), _mm_load_ss(b)));
+// The pairs of lines (k, 11 - k) at the positions of strings i and j: four floats in two loads.
+template <class Index> LYRE_INLINE Float4 loadPairs(const float* frame, Index i, Index j) {
+    const __m128 low =
+        _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(frame + i)));
+    return reinterpret_cast<Float4>(_mm_loadh_pi(low, reinterpret_cast<const __m64*>(frame + j)));
 }
 
-// Step 3 for one sample: the damping filters of the frame at the write position.
-template <bool Wide, class Index>
-LYRE_INLINE void filters(const Block& b, States& s, const float* frame, const Index* at) {
+// What one sample reads: the filter inputs in the states' order, and the taps that join the
+// sums. Step m's taps (left: line 2m+1 at the position of string 10−2m, right: line 2m at that
+// of 11−2m) lie in lanes 2 and 3 of taps[m] for m < 3, in lanes 0 and 1 of taps[5 − m] after.
+struct Reads {
+    Float4 in[kQuads];
+    Float4 taps[kQuads];
+};
+template <class Index> LYRE_INLINE Reads loadReads(const float* frame, const Index* at) {
+    Reads r;
+    // (x0, line 11 at r0, x1, line 10 at r1) and (line 1 at r10, x10, line 0 at r11, x11), where
+    // x_i is string i's filter input; the other quads alike.
+    static constexpr int kNear[kQuads][2] = {{0, 1}, {2, 3}, {4, 5}};
+    static constexpr int kFar[kQuads][2] = {{10, 11}, {8, 9}, {6, 7}};
+    for (int q = 0; q < kQuads; ++q) {
+        const Float4 near = loadPairs(frame, at[kNear[q][0]], at[kNear[q][1]]);
+        const Float4 far = loadPairs(frame, at[kFar[q][0]], at[kFar[q][1]]);
+        r.in[q] = __builtin_shufflevector(near, far, 0, 2, 5, 7);
+        r.taps[q] = __builtin_shufflevector(near, far, 1, 3, 4, 6);
+    }
+    return r;
+}
+
+// Step 3 for one sample: the damping filters, from the reads of the frame at the write position.
+template <bool Wide> LYRE_INLINE void filters(const Block& b, States& s, const Reads& r) {
     const Double4 c = {b.damping, b.damping, b.damping, b.damping};
     for (int q = 0; q < kQuads; ++q) {
-        const int i = 4 * q;
-        const Float4 in = {frame[at[i]], frame[at[i + 1]], frame[at[i + 2]], frame[at[i + 3]]};
         Double4 x;
-        widen<Wide>(in, x);
+        widen<Wide>(r.in[q], x);
         s.quad[q] = s.quad[q] + c * (x - s.quad[q]);
         roundToFloat<Wide>(s.quad[q]);
     }
 }
 
-// Step 5: every line receives the same excitation.
+// Step 5: every line receives the same excitation, stored in the frame's order of lines.
 LYRE_INLINE void writeFrame(const Block& b, const States& s, float* frame, double e) {
     const Double4 excitation = {e, e, e, e};
     const Double4 g = {b.feedback, b.feedback, b.feedback, b.feedback};
+    // (s0, s1, s10, s11) to lines 0, 11, 1, 10, and the other quads alike.
     for (int q = 0; q < kQuads; ++q) {
-        const Float4 out = __builtin_convertvector(excitation + g * s.quad[q], Float4);
-        *reinterpret_cast<Float4Unaligned*>(frame + 4 * q) = out;
+        const Float4 w = __builtin_convertvector(excitation + g * s.quad[q], Float4);
+        *reinterpret_cast<Float4Unaligned*>(frame + 4 * q) =
+            __builtin_shufflevector(w, w, 0, 3, 1, 2);
     }
 }
 
-// The two taps that join the sums at step m (left, right): line 2m+1 at the position of string
-// 10−2m, line 2m at that of string 11−2m.
-template <class Index> LYRE_INLINE float leftTap(const float* frame, const Index* at, int m) {
-    return frame[at[10 - 2 * m] + 4 * m - 9];
+// Step m's taps in lanes 0 and 1.
+LYRE_INLINE __m128d tapsAt(const Reads& r, int m) {
+    const Float4 v =
+        m < 3 ? __builtin_shufflevector(r.taps[m], r.taps[m], 2, 3, 2, 3) : r.taps[5 - m];
+    return _mm_cvtps_pd(reinterpret_cast<__m128>(v));
 }
-template <class Index> LYRE_INLINE float rightTap(const float* frame, const Index* at, int m) {
-    return frame[at[11 - 2 * m] + 4 * m - 11];
+// Step m's taps of two samples: (left, right) of the first, then of the second.
+LYRE_INLINE Float4 tapsAt(const Reads& r0, const Reads& r1, int m) {
+    return m < 3 ? __builtin_shufflevector(r0.taps[m], r1.taps[m], 2, 3, 6, 7)
+                 : __builtin_shufflevector(r0.taps[5 - m], r1.taps[5 - m], 0, 1, 4, 5);
 }
 
-// Steps 1 to 7 and 11 for the frame at the write position; the caller does 8 to 10 and 12.
-template <bool Wide, bool Bypassed, bool MonoOut, class Index>
+// Steps 1 to 7 and 11 for the frame at the write position; the caller does 8 to 10 and 12. The
+// taps are read with the filter inputs, before the write, unless Careful: some string then reads
+// the frame being written, and its taps must see the new samples.
+template <bool Wide, bool Bypassed, bool MonoOut, bool Careful, class Index>
 LYRE_INLINE void sample(const Block& b, States& s, float* frame, const Index* at, float o,
                         const float* inL, const float* inR, float* outL, float* outR,
                         std::int32_t n) {
@@ -100,21 +129,23 @@ LYRE_INLINE void sample(const Block& b, States& s, float* frame, const Index* at
         dryR = rawR;
     }
 
-    filters<Wide>(b, s, frame, at);
+    Reads r = loadReads(frame, at);
+    filters<Wide>(b, s, r);
     // 4-5
     writeFrame(b, s, frame,
                kExcitationScale * (static_cast<double>(exciteL) + static_cast<double>(exciteR)));
+    if constexpr (Careful) r = loadReads(frame, at);
 
     // 6: (left, right) summed side by side: the state pairs (s0, s1), (s2, s3)... first, then
-    // the taps, each lane in the order of a plain running sum.
-    __m128d sum = _mm_add_pd(low(s.quad[0]), high(s.quad[0]));
-    for (int q = 1; q < kQuads; ++q) {
-        sum = _mm_add_pd(sum, low(s.quad[q]));
-        sum = _mm_add_pd(sum, high(s.quad[q]));
-    }
+    // the taps, each lane in the order of a plain running sum. The states lie as (s0, s1, s10,
+    // s11), (s2, s3, s8, s9), (s4, s5, s6, s7).
+    __m128d sum = _mm_add_pd(low(s.quad[0]), low(s.quad[1]));
+    sum = _mm_add_pd(sum, low(s.quad[2]));
+    sum = _mm_add_pd(sum, high(s.quad[2]));
+    sum = _mm_add_pd(sum, high(s.quad[1]));
+    sum = _mm_add_pd(sum, high(s.quad[0]));
     for (int m = 0; m < kCount / 2; ++m)
-        sum = _mm_add_pd(sum, widenPair(frame + at[10 - 2 * m] + 4 * m - 9,
-                                        frame + at[11 - 2 * m] + 4 * m - 11));
+        sum = _mm_add_pd(sum, tapsAt(r, m));
 
     // 7: dry/wet blend.
     const __m128d dry = _mm_setr_pd(dryL, dryR);
@@ -136,11 +167,10 @@ LYRE_INLINE void sample(const Block& b, States& s, float* frame, const Index* at
 
 // Samples n and n+1 (frames 0 and 1, read at at0 and at1), with the sums, blends and outputs of
 // both in one vector: lanes (left n, right n, left n+1, right n+1), each lane doing the operations
-// of sample() in its order. The taps of sample n are read after sample n+1 has written its frame,
-// so no tap of sample n may lie in that frame (no string reads one sample ahead of the write
-// position: see pairsAllowed()); the inputs of n+1 are read before the outputs of n are written,
-// so no output buffer may start one sample after an input buffer (see pairedBuffersAllowed()).
-template <bool Wide, bool Bypassed, bool MonoOut, class Index>
+// of sample() in its order; the taps of each are read as sample() reads them. The inputs of n+1
+// are read before the outputs of n are written, so no output buffer may start one sample after
+// an input buffer (see pairedBuffersAllowed()).
+template <bool Wide, bool Bypassed, bool MonoOut, bool Careful, class Index>
 LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const Index* at0,
                             float* frame1, const Index* at1, float o, const float* inL,
                             const float* inR, float* outL, float* outR, std::int32_t n) {
@@ -158,24 +188,26 @@ LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const Inde
     widen<Wide>(excite, x);
     const Double4 e = kExcitationScale * (x + __builtin_shufflevector(x, x, 1, 0, 3, 2));
 
-    filters<Wide>(b, s, frame0, at0);
+    Reads r0 = loadReads(frame0, at0);
+    filters<Wide>(b, s, r0);
     writeFrame(b, s, frame0, e[0]);
+    if constexpr (Careful) r0 = loadReads(frame0, at0);
     const States first = s;
-    filters<Wide>(b, s, frame1, at1);
+    Reads r1 = loadReads(frame1, at1);
+    filters<Wide>(b, s, r1);
     writeFrame(b, s, frame1, e[2]);
+    if constexpr (Careful) r1 = loadReads(frame1, at1);
 
     // 6
     Double4 sum = __builtin_shufflevector(first.quad[0], s.quad[0], 0, 1, 4, 5) +
-                  __builtin_shufflevector(first.quad[0], s.quad[0], 2, 3, 6, 7);
-    for (int q = 1; q < kQuads; ++q) {
-        sum = sum + __builtin_shufflevector(first.quad[q], s.quad[q], 0, 1, 4, 5);
-        sum = sum + __builtin_shufflevector(first.quad[q], s.quad[q], 2, 3, 6, 7);
-    }
+                  __builtin_shufflevector(first.quad[1], s.quad[1], 0, 1, 4, 5);
+    sum = sum + __builtin_shufflevector(first.quad[2], s.quad[2], 0, 1, 4, 5);
+    sum = sum + __builtin_shufflevector(first.quad[2], s.quad[2], 2, 3, 6, 7);
+    sum = sum + __builtin_shufflevector(first.quad[1], s.quad[1], 2, 3, 6, 7);
+    sum = sum + __builtin_shufflevector(first.quad[0], s.quad[0], 2, 3, 6, 7);
     for (int m = 0; m < kCount / 2; ++m) {
-        const Float4 taps = {leftTap(frame0, at0, m), rightTap(frame0, at0, m),
-                             leftTap(frame1, at1, m), rightTap(frame1, at1, m)};
         Double4 t;
-        widen<Wide>(taps, t);
+        widen<Wide>(tapsAt(r0, r1, m), t);
         sum = sum + t;
     }
 
@@ -212,7 +244,7 @@ inline bool pairedBuffersAllowed(const float* inL, const float* inR, const float
     return true;
 }
 // `count` samples from sample n on, all reading at the same distances from consecutive frames.
-template <bool Wide, bool Bypassed, bool MonoOut>
+template <bool Wide, bool Bypassed, bool MonoOut, bool Careful>
 LYRE_INLINE void runFrames(const Block& b, States& s, float* frame, const std::int32_t* at,
                            float& o, bool pairs, const float* inL, const float* inR, float* outL,
                            float* outR, std::int32_t n, std::int32_t count) {
@@ -223,10 +255,10 @@ LYRE_INLINE void runFrames(const Block& b, States& s, float* frame, const std::i
     const std::int32_t end = n + count;
     if (pairs)
         for (; n + 2 <= end; n += 2, frame += 2 * kCount)
-            samplePair<Wide, Bypassed, MonoOut>(b, s, frame, offset, frame + kCount, offset, o, inL,
-                                                inR, outL, outR, n);
+            samplePair<Wide, Bypassed, MonoOut, Careful>(b, s, frame, offset, frame + kCount,
+                                                         offset, o, inL, inR, outL, outR, n);
     for (; n < end; ++n, frame += kCount) {
-        sample<Wide, Bypassed, MonoOut>(b, s, frame, offset, o, inL, inR, outL, outR, n);
+        sample<Wide, Bypassed, MonoOut, Careful>(b, s, frame, offset, o, inL, inR, outL, outR, n);
         o = -o;
     }
 }
@@ -238,7 +270,7 @@ LYRE_INLINE void widenOffsets(const std::int32_t* at, std::ptrdiff_t* offset) {
 
 // Samples k .. end - 1 of the look-ahead stretch (sample n of the block on), in runs of equal
 // distances. A run of odd length ends with a pair whose second sample opens the next run.
-template <bool Wide, bool Bypassed, bool MonoOut>
+template <bool Wide, bool Bypassed, bool MonoOut, bool Careful>
 LYRE_INLINE void runStretch(const Block& b, States& s, float* frame, State::Ahead& a,
                             std::int32_t k, std::int32_t end, float& o, bool pairs,
                             const float* inL, const float* inR, float* outL, float* outR,
@@ -250,12 +282,12 @@ LYRE_INLINE void runStretch(const Block& b, States& s, float* frame, State::Ahea
         const std::int32_t stop = std::min(change, end);
         if (pairs)
             for (; k + 2 <= stop; k += 2, n += 2, frame += 2 * kCount)
-                samplePair<Wide, Bypassed, MonoOut>(b, s, frame, offset, frame + kCount, offset, o,
-                                                    inL, inR, outL, outR, n);
+                samplePair<Wide, Bypassed, MonoOut, Careful>(b, s, frame, offset, frame + kCount,
+                                                             offset, o, inL, inR, outL, outR, n);
         if (k + 1 == stop && pairs && stop < end) {
             widenOffsets(a.at[change], next);
-            samplePair<Wide, Bypassed, MonoOut>(b, s, frame, offset, frame + kCount, next, o, inL,
-                                                inR, outL, outR, n);
+            samplePair<Wide, Bypassed, MonoOut, Careful>(b, s, frame, offset, frame + kCount, next,
+                                                         o, inL, inR, outL, outR, n);
             k += 2;
             n += 2;
             frame += 2 * kCount;
@@ -264,7 +296,8 @@ LYRE_INLINE void runStretch(const Block& b, States& s, float* frame, State::Ahea
             continue;
         }
         if (k < stop) {
-            sample<Wide, Bypassed, MonoOut>(b, s, frame, offset, o, inL, inR, outL, outR, n);
+            sample<Wide, Bypassed, MonoOut, Careful>(b, s, frame, offset, o, inL, inR, outL, outR,
+                                                     n);
             o = -o;
             ++k;
             ++n;
@@ -288,8 +321,12 @@ wideStretchOutOfLine(const Block& b, States& s, float* frame, State::Ahead& a, s
     const Block values = b;
     States states = s;
     float offset = o;
-    runStretch<true, Bypassed, MonoOut>(values, states, frame, a, k, end, offset, pairs, inL, inR,
-                                        outL, outR, n);
+    if (a.careful)
+        runStretch<true, Bypassed, MonoOut, true>(values, states, frame, a, k, end, offset, pairs,
+                                                  inL, inR, outL, outR, n);
+    else
+        runStretch<true, Bypassed, MonoOut, false>(values, states, frame, a, k, end, offset, pairs,
+                                                   inL, inR, outL, outR, n);
     s = states;
     o = offset;
 }
@@ -301,8 +338,12 @@ plainStretchOutOfLine(const Block& b, States& s, float* frame, State::Ahead& a, 
     const Block values = b;
     States states = s;
     float offset = o;
-    runStretch<false, Bypassed, MonoOut>(values, states, frame, a, k, end, offset, pairs, inL, inR,
-                                         outL, outR, n);
+    if (a.careful)
+        runStretch<false, Bypassed, MonoOut, true>(values, states, frame, a, k, end, offset, pairs,
+                                                   inL, inR, outL, outR, n);
+    else
+        runStretch<false, Bypassed, MonoOut, false>(values, states, frame, a, k, end, offset, pairs,
+                                                    inL, inR, outL, outR, n);
     s = states;
     o = offset;
 }
@@ -321,15 +362,15 @@ LYRE_INLINE void stretchOutOfLine(const Block& b, States& s, float* frame, State
 
 // A block of one sample while the positions advance: no loop set-up, which would cost as much
 // again as the sample.
-template <bool Wide, bool Bypassed, bool MonoOut>
+template <bool Wide, bool Bypassed, bool MonoOut, bool Careful>
 LYRE_INLINE void runOne(State& st, const Block& b, const float* inL, const float* inR, float* outL,
                         float* outR, std::int32_t n) {
     States s;
     for (int q = 0; q < kQuads; ++q)
         load4(s.quad[q], &st.filter[4 * q]);
     const float o = n % 2 == 0 ? kDenormalOffset : -kDenormalOffset;
-    sample<Wide, Bypassed, MonoOut>(b, s, b.lines + st.write * kCount, st.delta, o, inL, inR, outL,
-                                    outR, n);
+    sample<Wide, Bypassed, MonoOut, Careful>(b, s, b.lines + st.write * kCount, st.delta, o, inL,
+                                             inR, outL, outR, n);
     for (int q = 0; q < kQuads; ++q)
         store4(&st.filter[4 * q], s.quad[q]);
     st.write = (st.write + 1) & kLineMask;
@@ -341,6 +382,7 @@ LYRE_INLINE void startSteadyRun(State& st, std::int32_t write) {
     st.steadyRun = untilWrap(st.read, write);
     deltasFor(st.read, write, st.delta);
     st.steadyPairs = pairsAllowed(st.delta);
+    st.steadyCareful = !ownFrameUnread(st.delta);
 }
 
 // A whole block of one sample while the positions advance, from the state alone.
@@ -349,7 +391,9 @@ LYRE_INLINE void stepAdvanced(State& st, const float* inL, const float* inR, flo
                               float* outR) {
     if (st.steadyRun == 0) [[unlikely]]
         startSteadyRun(st, st.write);
-    runOne<Wide, Bypassed, MonoOut>(st, st.block, inL, inR, outL, outR, 0);
+    if (st.steadyCareful) [[unlikely]]
+        return runOne<Wide, Bypassed, MonoOut, true>(st, st.block, inL, inR, outL, outR, 0);
+    runOne<Wide, Bypassed, MonoOut, false>(st, st.block, inL, inR, outL, outR, 0);
 }
 
 template <Positions P, bool Wide, bool Bypassed, bool MonoOut>
@@ -357,7 +401,9 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
                      float* outR, std::int32_t from, std::int32_t to) {
     if constexpr (P == Positions::Advanced) {
         if (to - from == 1 && st.steadyRun > 0)
-            return runOne<Wide, Bypassed, MonoOut>(st, b, inL, inR, outL, outR, from);
+            return st.steadyCareful
+                       ? runOne<Wide, Bypassed, MonoOut, true>(st, b, inL, inR, outL, outR, from)
+                       : runOne<Wide, Bypassed, MonoOut, false>(st, b, inL, inR, outL, outR, from);
     }
     States s;
     for (int q = 0; q < kQuads; ++q)
@@ -372,9 +418,14 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
         for (std::int32_t n = from; n < to;) {
             if (st.steadyRun == 0) startSteadyRun(st, write);
             const std::int32_t length = std::min(to - n, st.steadyRun);
-            runFrames<Wide, Bypassed, MonoOut>(b, s, b.lines + write * kCount, st.delta, o,
-                                               buffersPair && st.steadyPairs, inL, inR, outL, outR,
-                                               n, length);
+            if (st.steadyCareful)
+                runFrames<Wide, Bypassed, MonoOut, true>(b, s, b.lines + write * kCount, st.delta,
+                                                         o, buffersPair && st.steadyPairs, inL, inR,
+                                                         outL, outR, n, length);
+            else
+                runFrames<Wide, Bypassed, MonoOut, false>(b, s, b.lines + write * kCount, st.delta,
+                                                          o, buffersPair && st.steadyPairs, inL,
+                                                          inR, outL, outR, n, length);
             write = (write + length) & kLineMask;
             st.steadyRun -= length;
             n += length;

@@ -146,11 +146,11 @@ LYRE_INLINE void glideValues(State::Ahead& a, float tuning, float detune, const 
 
 // String i's distances for samples 1 .. count - 1 of the stretch (row[j]), each from the glide
 // values sample j - 1 leaves and by the exact formula, and the read position of sample count.
-// row needs room for four entries past the count. Returns whether any of those distances
-// reads the frame after the one being written.
+// row needs room for four entries past the count. Says whether any of those distances reads
+// the frame after the one being written, or that one itself.
 template <bool Wide>
-LYRE_INLINE bool exactRow(const State& st, const Block& b, int i, std::int32_t count,
-                          std::int32_t* row, std::int32_t& after) {
+LYRE_INLINE void exactRow(const State& st, const Block& b, int i, std::int32_t count,
+                          std::int32_t* row, std::int32_t& after, bool& ahead, bool& own) {
     const State::Ahead& a = st.ahead;
     const std::int32_t write = st.write;
     const double rate = b.rate.rate, scale = b.rate.detuneScale[i];
@@ -164,7 +164,8 @@ LYRE_INLINE bool exactRow(const State& st, const Block& b, int i, std::int32_t c
     Double4 at = {w0, w0 + 1.0, w0 + 2.0, w0 + 3.0};
     Int4 next = {write + 1, write + 2, write + 3, write + 4};
     Long4 inRange = {-1, -1, -1, -1};
-    Int4 ahead = {0, 0, 0, 0};
+    const std::int32_t start = kPairStart[i];
+    Int4 next4 = {0, 0, 0, 0}, own4 = {0, 0, 0, 0};
     const std::int32_t groups = (count + 3) / 4;
     for (std::int32_t g = 0; g < groups; ++g) {
         Float4 t, d;
@@ -179,11 +180,12 @@ LYRE_INLINE bool exactRow(const State& st, const Block& b, int i, std::int32_t c
         inRange &= (v > kLow) & (v < kHigh);
         const Int4 whole = __builtin_convertvector(v, Int4);
         const Int4 r = ((whole & kLineMask) + 1) & kLineMask; // the read of sample 4g + 1...
-        const Int4 distance = (r - next) * kCount + i;
+        const Int4 distance = (r - next) * kCount + start;
         storeInts(row + 1 + 4 * g, distance);
         // A stretch never crosses the end of the lines, so the frame after the one being
         // written is never the line's first.
-        ahead |= distance == kCount + i;
+        next4 |= distance == kCount + start;
+        own4 |= distance == start;
         at += 4.0;
         next += 4;
     }
@@ -191,19 +193,21 @@ LYRE_INLINE bool exactRow(const State& st, const Block& b, int i, std::int32_t c
     // at worst their distances turn pairs off for the stretch.
     if (!(inRange[0] & inRange[1] & inRange[2] & inRange[3])) {
         // Huge or not-a-number lengths: the scalar rules reduce them safely.
-        ahead = Int4{0, 0, 0, 0};
+        next4 = own4 = Int4{0, 0, 0, 0};
         for (std::int32_t m = 0; m < count; ++m) {
             const std::int32_t read =
                 (readPosition(write + m,
                               loopLength(i, rate, a.tuning[m], a.detune[m], transposition)) +
                  1) &
                 kLineMask;
-            row[m + 1] = (read - (write + m + 1)) * kCount + i;
-            ahead[0] |= readsNextFrame(row[m + 1], i) ? -1 : 0;
+            row[m + 1] = (read - (write + m + 1)) * kCount + start;
+            next4[0] |= readsNextFrame(row[m + 1], i) ? -1 : 0;
+            own4[0] |= readsOwnFrame(row[m + 1], i) ? -1 : 0;
         }
     }
-    after = (write + count + (row[count] - i) / kCount) & kLineMask;
-    return (ahead[0] | ahead[1] | ahead[2] | ahead[3]) != 0;
+    after = (write + count + (row[count] - start) / kCount) & kLineMask;
+    ahead = ahead || (next4[0] | next4[1] | next4[2] | next4[3]) != 0;
+    own = own || (own4[0] | own4[1] | own4[2] | own4[3]) != 0;
 }
 
 // Bits 1 .. count - 1: where row[j] differs from the distance before it (row[0] is the first).
@@ -243,7 +247,7 @@ template <bool Wide> LYRE_INLINE void fillAhead(State& st, const Block& b) {
     alignas(16) std::int32_t loop[kCount], first[kCount], meets[kCount];
     std::uint32_t special = 0; // strings that need a look of their own
     for (int q = 0; q < kQuads; ++q) {
-        const Int4 lane = {4 * q, 4 * q + 1, 4 * q + 2, 4 * q + 3};
+        const Int4 lane = loadInts(kPairStart + 4 * q);
         const Int4 l = finite ? sureLoops(b, q, range) : Int4{0, 0, 0, 0};
         const Int4 behind = lane - l * kCount;
         const Int4 one = write + 1 >= l ? behind : behind + kLineLength * kCount;
@@ -263,7 +267,7 @@ template <bool Wide> LYRE_INLINE void fillAhead(State& st, const Block& b) {
     std::uint32_t changes[kCount];
     int moving[kCount], movers = 0;
     std::uint32_t any = 0;
-    bool ahead = false;
+    bool ahead = false, own = false;
     for (std::uint32_t left = special; left != 0; left &= left - 1) {
         const int i = std::countr_zero(left);
         std::int32_t* row = rows[i];
@@ -273,11 +277,11 @@ template <bool Wide> LYRE_INLINE void fillAhead(State& st, const Block& b) {
             row[1] = first[i];
             change = static_cast<std::uint32_t>(row[1] != row[0]) << 1;
             if (meets[i] > 1 && meets[i] < count) {
-                row[meets[i]] = -loop[i] * kCount + i;
+                row[meets[i]] = -loop[i] * kCount + kPairStart[i];
                 change |= 1u << meets[i];
             }
         } else {
-            ahead |= exactRow<Wide>(st, b, i, count, row, a.after[i]);
+            exactRow<Wide>(st, b, i, count, row, a.after[i], ahead, own);
             change = changesOf(row, count);
         }
         changes[i] = change;
@@ -300,6 +304,7 @@ template <bool Wide> LYRE_INLINE void fillAhead(State& st, const Block& b) {
     a.changes = any;
     a.current = 0;
     a.pairs = !ahead && pairsAllowed(a.at[0]);
+    a.careful = own || !ownFrameUnread(a.at[0]);
     a.next = 0;
     a.count = count;
 }

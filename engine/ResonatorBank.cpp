@@ -90,6 +90,14 @@ bool ResonatorBank::useWideKernels(bool wanted) {
     return wide.load(std::memory_order_relaxed) != 0;
 }
 
+float ResonatorBank::filterState(int string) const {
+    return static_cast<float>(state_.filter[bankkernel::statePosition(string)]);
+}
+
+float ResonatorBank::lineSample(int string, int position) const {
+    return frames_[position].sample[bankkernel::kSlot[string]];
+}
+
 std::int32_t ResonatorBank::readPositionOf(int string) const {
     State settled = state_;
     if (settled.steadyRun != 0)

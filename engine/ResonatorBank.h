@@ -35,8 +35,8 @@ class ResonatorBank {
     std::int32_t readPositionOf(int string) const;
     float tuningCurrent() const { return state_.tuning; }
     float detuneCurrent() const { return state_.detune; }
-    float lineSample(int string, int position) const { return frames_[position].sample[string]; }
-    float filterState(int string) const { return static_cast<float>(state_.filter[string]); }
+    float lineSample(int string, int position) const;
+    float filterState(int string) const;
 
     static constexpr std::size_t kLineBytes =
         sizeof(float) * strings::kCount * strings::kLineLength;
@@ -60,13 +60,15 @@ class ResonatorBank {
         // Read positions of the next sample; while steadyRun is non-zero, or a look-ahead
         // stretch is under way, they are only kept as distances (see settleReads()).
         alignas(16) std::int32_t read[strings::kCount] = {};
-        alignas(32) double filter[strings::kCount] = {}; // float values, kept widened
+        // Float values, kept widened, in the kernels' order (see FrameDistances.h).
+        alignas(32) double filter[strings::kCount] = {};
         std::int32_t write = strings::kLineMask;
         // While positions are advanced: where each string reads relative to the frame being
         // written (see BankKernel.h), and how many samples that holds before a position wraps.
         alignas(16) std::int32_t delta[strings::kCount] = {};
         std::int32_t steadyRun = 0;
-        bool steadyPairs = false; // whether the distances allow two samples at a time
+        bool steadyPairs = false;   // whether the distances allow two samples at a time
+        bool steadyCareful = false; // whether a string reads the frame being written
         float tuning = 1.0f;
         float detune = 0.0f;
         // Glide steps and read distances of the samples to come (see GlideStretch.h), kept from
@@ -79,11 +81,13 @@ class ResonatorBank {
             float tuning[kAhead], detune[kAhead];
             std::uint32_t changes = 0;
             std::int32_t current = 0, next = 0, count = 0;
-            bool pairs = false; // whether every entry allows two samples at a time
+            bool pairs = false;   // whether every entry allows two samples at a time
+            bool careful = false; // whether an entry reads the frame being written
         } ahead;
     };
     // Sample p of all twelve lines side by side: the shared write position touches one frame,
-    // and a string's filter input and the tap read at its position lie in the same frame.
+    // and a string's filter input and the tap read at its position lie in the same frame (next
+    // to each other: see FrameDistances.h).
     struct alignas(16) Frame {
         float sample[strings::kCount];
     };
