@@ -174,7 +174,12 @@ template <bool Wide, bool Bypassed, bool MonoOut, bool Careful, class Index>
 LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const Index* at0,
                             float* frame1, const Index* at1, float o, const float* inL,
                             const float* inR, float* outL, float* outR, std::int32_t n) {
-    const Float4 raw = {inL[n], inR[n], inL[n + 1], inR[n + 1]};
+    // (left n, left n+1, right n, right n+1) in two loads, then interleaved.
+    const __m128 left =
+        _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(inL + n)));
+    const Float4 both =
+        reinterpret_cast<Float4>(_mm_loadh_pi(left, reinterpret_cast<const __m64*>(inR + n)));
+    const Float4 raw = __builtin_shufflevector(both, both, 0, 2, 1, 3);
     const Float4 offset = {o, o, -o, -o};
     Float4 excite, dry;
     if constexpr (!Bypassed) {
@@ -225,18 +230,23 @@ LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const Inde
         outL[n] = out[0];
         outL[n + 1] = out[2];
     } else {
+        // Both left samples, then both right ones: the buffers do not overlap (see
+        // pairedBuffersAllowed()).
         const Float4 out = __builtin_convertvector(b.outputGain * yd, Float4);
-        outL[n] = out[0];
-        outR[n] = out[1];
-        outL[n + 1] = out[2];
-        outR[n + 1] = out[3];
+        const __m128 byChannel =
+            reinterpret_cast<__m128>(__builtin_shufflevector(out, out, 0, 2, 1, 3));
+        _mm_storel_pi(reinterpret_cast<__m64*>(outL + n), byChannel);
+        _mm_storeh_pi(reinterpret_cast<__m64*>(outR + n), byChannel);
     }
 }
 
-// Whether pairs may read the inputs of sample n+1 before writing the outputs of sample n.
+// Whether pairs may read the inputs of sample n+1 before writing the outputs of sample n, and
+// write both left outputs before both right ones.
 inline bool pairedBuffersAllowed(const float* inL, const float* inR, const float* outL,
                                  const float* outR) {
     const auto at = [](const float* p) { return reinterpret_cast<std::uintptr_t>(p); };
+    // Pairs store both left samples before the right ones.
+    if (at(outR) == at(outL + 1) || at(outL) == at(outR + 1)) return false;
     const std::uintptr_t next[2] = {at(inL + 1), at(inR + 1)};
     for (const float* out : {outL, outR})
         for (std::uintptr_t in : next)
@@ -360,6 +370,35 @@ LYRE_INLINE void stretchOutOfLine(const Block& b, States& s, float* frame, State
                                                  outR, n);
 }
 
+// The steady runs out of line as well, their values in locals that nothing the loop stores can
+// alias.
+template <bool Bypassed, bool MonoOut>
+[[gnu::noinline]] __attribute__((target("avx2"))) void
+wideFramesOutOfLine(const Block& b, States& s, float* frame, const std::int32_t* at, float& o,
+                    bool pairs, const float* inL, const float* inR, float* outL, float* outR,
+                    std::int32_t n, std::int32_t count) {
+    const Block values = b;
+    States states = s;
+    float offset = o;
+    runFrames<true, Bypassed, MonoOut, false>(values, states, frame, at, offset, pairs, inL, inR,
+                                              outL, outR, n, count);
+    s = states;
+    o = offset;
+}
+template <bool Bypassed, bool MonoOut>
+[[gnu::noinline]] void plainFramesOutOfLine(const Block& b, States& s, float* frame,
+                                            const std::int32_t* at, float& o, bool pairs,
+                                            const float* inL, const float* inR, float* outL,
+                                            float* outR, std::int32_t n, std::int32_t count) {
+    const Block values = b;
+    States states = s;
+    float offset = o;
+    runFrames<false, Bypassed, MonoOut, false>(values, states, frame, at, offset, pairs, inL, inR,
+                                               outL, outR, n, count);
+    s = states;
+    o = offset;
+}
+
 // A block of one sample while the positions advance: no loop set-up, which would cost as much
 // again as the sample.
 template <bool Wide, bool Bypassed, bool MonoOut, bool Careful>
@@ -422,10 +461,14 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
                 runFrames<Wide, Bypassed, MonoOut, true>(b, s, b.lines + write * kCount, st.delta,
                                                          o, buffersPair && st.steadyPairs, inL, inR,
                                                          outL, outR, n, length);
+            else if constexpr (Wide)
+                wideFramesOutOfLine<Bypassed, MonoOut>(b, s, b.lines + write * kCount, st.delta, o,
+                                                       buffersPair && st.steadyPairs, inL, inR,
+                                                       outL, outR, n, length);
             else
-                runFrames<Wide, Bypassed, MonoOut, false>(b, s, b.lines + write * kCount, st.delta,
-                                                          o, buffersPair && st.steadyPairs, inL,
-                                                          inR, outL, outR, n, length);
+                plainFramesOutOfLine<Bypassed, MonoOut>(b, s, b.lines + write * kCount, st.delta, o,
+                                                        buffersPair && st.steadyPairs, inL, inR,
+                                                        outL, outR, n, length);
             write = (write + length) & kLineMask;
             st.steadyRun -= length;
             n += length;

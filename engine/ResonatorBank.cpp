@@ -163,6 +163,8 @@ void ResonatorBank::applyPendingResets(float sampleRate) {
 
 inline ResonatorBank::Snapshot ResonatorBank::snapshotNow(float sampleRate, bool monoOut) const {
     Snapshot now;
+    // Read first: a store after it bumps the count again, and the next block adopts once more.
+    now.changes = controls_.changes.load(std::memory_order_acquire);
     now.outputGain = bits(controls_.outputGain.load(std::memory_order_relaxed));
     now.mix = bits(controls_.mix.load(std::memory_order_relaxed));
     now.feedback = bits(controls_.feedbackGain.load(std::memory_order_relaxed));
@@ -177,21 +179,13 @@ inline ResonatorBank::Snapshot ResonatorBank::snapshotNow(float sampleRate, bool
     return now;
 }
 
-// Compared value by value, so the usual block stops at loads and compares. Only meaningful once
-// a snapshot was adopted.
+// One count stands for all the derived values; the rate, the routing and the kernel width come
+// from elsewhere. Only meaningful once a snapshot was adopted.
 inline bool ResonatorBank::unchanged(float sampleRate, bool monoOut) const {
     const Snapshot& s = snapshot_;
-    return s.rate == bits(sampleRate) &&
-           s.outputGain == bits(controls_.outputGain.load(std::memory_order_relaxed)) &&
-           s.mix == bits(controls_.mix.load(std::memory_order_relaxed)) &&
-           s.feedback == bits(controls_.feedbackGain.load(std::memory_order_relaxed)) &&
-           s.damping == bits(controls_.damping.load(std::memory_order_relaxed)) &&
-           s.transposition == bits(controls_.transposition.load(std::memory_order_relaxed)) &&
-           s.tuningTarget == bits(controls_.tuningTarget.load(std::memory_order_relaxed)) &&
-           s.detuneTarget == bits(controls_.detuneTarget.load(std::memory_order_relaxed)) &&
-           s.bypass ==
-               static_cast<std::uint32_t>(controls_.bypass.load(std::memory_order_relaxed)) &&
-           s.monoOut == monoOut && s.wide == wide.load(std::memory_order_relaxed);
+    return s.changes == controls_.changes.load(std::memory_order_acquire) &&
+           s.rate == bits(sampleRate) && s.monoOut == monoOut &&
+           s.wide == wide.load(std::memory_order_relaxed);
 }
 
 // New derived values: convert them once. The plan and its look-ahead survive when the read

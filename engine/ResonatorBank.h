@@ -102,6 +102,7 @@ class ResonatorBank {
 
     // The values a block works from, as bit patterns: equal patterns, same work.
     struct Snapshot {
+        std::uint32_t changes; // the controls' change count the values were read after
         std::uint32_t outputGain, mix, feedback, damping;
         std::uint32_t bypass;
         std::uint8_t wide;

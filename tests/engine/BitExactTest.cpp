@@ -42,7 +42,9 @@ bool sameBits(float a, float b) {
     return ::testing::AssertionSuccess();
 }
 
-enum class Routing { Stereo, MonoIn, MonoOut, InPlace, InPlaceMono, Crossed };
+// Staggered: the right output starts one sample after the left one, so the two overlap.
+enum class Routing { Stereo, MonoIn, MonoOut, InPlace, InPlaceMono, Crossed, Staggered };
+constexpr int kRoutingCount = 7;
 
 // One bank with its own buffers, driven the way the effect drives it.
 template <class Bank> struct Rig {
@@ -74,6 +76,10 @@ template <class Bank> struct Rig {
             break;
         case Routing::InPlaceMono:
             bank->process(l, r, l, l, frames, rate);
+            break;
+        case Routing::Staggered:
+            outL.push_back(0.5f);
+            bank->process(l, r, outL.data(), outL.data() + 1, frames, rate);
             break;
         case Routing::Crossed:
             bank->process(l, r, r, l, frames, rate);
@@ -193,7 +199,7 @@ void runSession(std::uint32_t seed, int events) {
             const std::int32_t frames = rng() % 40 == 0 ? -static_cast<std::int32_t>(rng() % 3)
                                                         : kFrames[rng() % std::size(kFrames)];
             const std::size_t length = static_cast<std::size_t>(std::max(frames, 1));
-            const auto routing = static_cast<Routing>(rng() % 6);
+            const auto routing = static_cast<Routing>(rng() % kRoutingCount);
             const int repeats = 1 + static_cast<int>(rng() % 4);
             for (int k = 0; k < repeats; ++k)
                 ASSERT_TRUE(
@@ -253,7 +259,7 @@ TEST(BitExact, HostileRatesAndDerivedValuesMatchTheReference) {
                 pair.requestFullReset();
                 break;
             }
-            const auto routing = static_cast<Routing>(round % 6);
+            const auto routing = static_cast<Routing>(round % kRoutingCount);
             auto left = signal(rng, 300);
             if (round == 20) left[17] = kNaN;
             ASSERT_TRUE(pair.process(left, signal(rng, 300), routing, 300, rate)) << round;
@@ -441,7 +447,7 @@ TEST(BitExact, CrossingGlidesMatchTheReferenceAtEveryRate) {
                 if (block == 30) pair.setParameter(kTranspose, 0.0f); // the longest loops
                 const std::int32_t frames = kFrames[rng() % std::size(kFrames)];
                 ASSERT_TRUE(pair.process(signal(rng, frames), signal(rng, frames),
-                                         static_cast<Routing>(rng() % 6), frames, rate))
+                                         static_cast<Routing>(rng() % kRoutingCount), frames, rate))
                     << "block " << block;
             }
             EXPECT_TRUE(pair.sameState(true));
