@@ -399,6 +399,16 @@ template <bool Bypassed, bool MonoOut>
     o = offset;
 }
 
+// A new stretch, out of line: inlined, its scratch tables and registers would make every block's
+// entry and exit into the kernel dearer.
+[[gnu::noinline]] __attribute__((target("avx2"))) inline void wideFillAhead(State& st,
+                                                                            const Block& b) {
+    fillAhead<true>(st, b);
+}
+[[gnu::noinline]] inline void plainFillAhead(State& st, const Block& b) {
+    fillAhead<false>(st, b);
+}
+
 // A block of one sample while the positions advance: no loop set-up, which would cost as much
 // again as the sample.
 template <bool Wide, bool Bypassed, bool MonoOut, bool Careful>
@@ -478,6 +488,19 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
         // The audio of each sample (1-7, 11) runs from the look-ahead (8-10, 12).
         State::Ahead& a = st.ahead;
         std::int32_t k = a.next;
+        // A block of one sample within a stretch: no call, no loop.
+        if (to - from == 1 && k < a.count) {
+            if (a.careful) [[unlikely]]
+                sample<Wide, Bypassed, MonoOut, true>(
+                    b, s, b.lines + write * kCount, a.at[a.current], o, inL, inR, outL, outR, from);
+            else
+                sample<Wide, Bypassed, MonoOut, false>(
+                    b, s, b.lines + write * kCount, a.at[a.current], o, inL, inR, outL, outR, from);
+            write = (write + 1) & kLineMask;
+            ++k;
+            if (k < a.count && ((a.changes >> k) & 1u)) a.current = k;
+            from = to;
+        }
         for (std::int32_t n = from; n < to;) {
             if (k == a.count) {
                 if (k > 0) {
@@ -485,7 +508,10 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
                     st.detune = a.detune[k - 1];
                 }
                 st.write = write;
-                fillAhead<Wide>(st, b);
+                if constexpr (Wide)
+                    wideFillAhead(st, b);
+                else
+                    plainFillAhead(st, b);
                 k = 0;
             }
             const std::int32_t length = std::min(to - n, a.count - k);
