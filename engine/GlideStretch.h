@@ -8,6 +8,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <emmintrin.h>
 
 #include "engine/FrameDistances.h"
@@ -109,8 +110,63 @@ LYRE_INLINE Int4 sureLoops(const Block& b, int q, const GlideRange& g) {
     return (whole & isExact) | ((whole + 1) & isInside);
 }
 
+// glideTuning() on four values side by side, lane by lane the same operations.
+template <bool Wide> LYRE_INLINE Float4 glideTunings(const Float4& tuning, float target) {
+    const Long4 magnitude = {INT64_MAX, INT64_MAX, INT64_MAX, INT64_MAX};
+    Double4 current, distance, proposal;
+    widen<Wide>(tuning, current);
+    const double goal = target;
+    const Double4 d = goal - current;
+    const Double4 size = reinterpret_cast<Double4>(reinterpret_cast<Long4>(d) & magnitude);
+    widen<Wide>(__builtin_convertvector(size, Float4), distance);
+    widen<Wide>(__builtin_convertvector(current + d * kTuningGlide, Float4), proposal);
+    const Double4 moved = proposal - current;
+    const Long4 limited =
+        reinterpret_cast<Double4>(reinterpret_cast<Long4>(moved) & magnitude) > kTuningStepLimit;
+    const Double4 stepped =
+        proposal > current ? current + kTuningStepLimit : current - kTuningStepLimit;
+    const Float4 next = __builtin_convertvector(limited ? stepped : proposal, Float4);
+    const Int4 moving = __builtin_convertvector(distance > kTuningSnap, Int4);
+    const Float4 targets = {target, target, target, target};
+    return moving ? next : targets;
+}
+
+// Step 9 for `count` samples into out. Each step adds nearly the same number of units in the
+// last place as the one before (exactly so at the limited speed within one binade), so four
+// steps are guessed from the last one and checked against the rule side by side, which breaks
+// the sample-to-sample chain of conversions. The first wrong guess is replaced by what the rule
+// gave for it, its input being right, so every check keeps at least one sample.
+template <bool Wide>
+LYRE_INLINE void tuningSteps(float* out, float tuning, float target, std::int32_t count) {
+    using UInt4 = std::uint32_t __attribute__((vector_size(16)));
+    float before = tuning;
+    glideTuning(tuning, target);
+    out[0] = tuning;
+    std::int32_t k = 1;
+    while (k + 4 <= count) {
+        const std::uint32_t base = std::bit_cast<std::uint32_t>(tuning);
+        const std::uint32_t step = base - std::bit_cast<std::uint32_t>(before);
+        const UInt4 guess = base + UInt4{step, 2 * step, 3 * step, 4 * step};
+        const UInt4 previous = __builtin_shufflevector(guess, UInt4{base, 0, 0, 0}, 4, 0, 1, 2);
+        const UInt4 checked =
+            reinterpret_cast<UInt4>(glideTunings<Wide>(reinterpret_cast<Float4>(previous), target));
+        std::memcpy(out + k, &checked, sizeof checked);
+        const int wrong =
+            _mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(checked != guess)));
+        const int kept = wrong == 0 ? 4 : std::countr_zero(static_cast<unsigned>(wrong)) + 1;
+        before = std::bit_cast<float>(previous[kept - 1]);
+        tuning = std::bit_cast<float>(checked[kept - 1]);
+        k += kept;
+    }
+    for (; k < count; ++k) {
+        glideTuning(tuning, target);
+        out[k] = tuning;
+    }
+}
+
 // Steps 8 and 9 for `count` samples, keeping what each leaves. A glide that has arrived stays
-// where it is, so only the moving ones are stepped.
+// where it is, so only the moving ones are stepped; the two glides do not depend on each other.
+template <bool Wide>
 LYRE_INLINE void glideValues(State::Ahead& a, float tuning, float detune, const Block& b,
                              std::int32_t count) {
     const bool detuneStill =
@@ -118,24 +174,19 @@ LYRE_INLINE void glideValues(State::Ahead& a, float tuning, float detune, const 
     const bool tuningStill =
         std::bit_cast<std::uint32_t>(tuning) == std::bit_cast<std::uint32_t>(b.tuningTarget);
     if (detuneStill) {
-        for (std::int32_t k = 0; k < count; ++k) {
-            glideTuning(tuning, b.tuningTarget);
-            a.tuning[k] = tuning;
+        for (std::int32_t k = 0; k < count; ++k)
             a.detune[k] = detune;
-        }
-    } else if (tuningStill) {
-        for (std::int32_t k = 0; k < count; ++k) {
-            glideDetune(detune, b.detuneTarget);
-            a.tuning[k] = tuning;
-            a.detune[k] = detune;
-        }
     } else {
         for (std::int32_t k = 0; k < count; ++k) {
             glideDetune(detune, b.detuneTarget);
-            glideTuning(tuning, b.tuningTarget);
-            a.tuning[k] = tuning;
             a.detune[k] = detune;
         }
+    }
+    if (tuningStill) {
+        for (std::int32_t k = 0; k < count; ++k)
+            a.tuning[k] = tuning;
+    } else {
+        tuningSteps<Wide>(a.tuning, tuning, b.tuningTarget, count);
     }
     // The vector loops below read whole groups of four.
     for (std::int32_t k = count; k < kAhead; ++k) {
@@ -230,7 +281,7 @@ template <bool Wide> LYRE_INLINE void fillAhead(State& st, const Block& b) {
     const std::int32_t write = st.write;
     const std::int32_t count = std::min(kAhead, kLineLength - write);
     deltasFor(a.count > 0 ? a.after : st.read, write, a.at[0]);
-    glideValues(a, st.tuning, st.detune, b, count);
+    glideValues<Wide>(a, st.tuning, st.detune, b, count);
 
     // Finite glides move monotonically towards their targets and never pass them, so the first
     // and last values bound the whole stretch.

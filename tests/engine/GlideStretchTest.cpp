@@ -176,3 +176,57 @@ TEST(GlideStretch, SideBySideBoundsDecideAsTheOneStringOnes) {
     }
     EXPECT_GT(vouched, 15000);
 }
+
+namespace {
+
+template <bool Wide> void guessedSteps(float* out, float tuning, float target, std::int32_t count) {
+    bankkernel::tuningSteps<Wide>(out, tuning, target, count);
+}
+[[gnu::target("avx2")]] void wideGuessedSteps(float* out, float tuning, float target,
+                                              std::int32_t count) {
+    bankkernel::tuningSteps<true>(out, tuning, target, count);
+}
+
+// Whole glides in stretches of every length, through the limited speed, the easing, the snap and
+// across binades, must give each step of the per-sample rule bit for bit.
+void checkGlide(bool wide, float tuning, float target, std::int32_t count, int stretches) {
+    float expected = tuning;
+    for (int s = 0; s < stretches; ++s) {
+        float out[kAhead];
+        if (wide)
+            wideGuessedSteps(out, tuning, target, count);
+        else
+            guessedSteps<false>(out, tuning, target, count);
+        for (std::int32_t k = 0; k < count; ++k) {
+            bankkernel::glideTuning(expected, target);
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(out[k]), std::bit_cast<std::uint32_t>(expected))
+                << "stretch " << s << ", step " << k << ": " << out[k] << " instead of "
+                << expected;
+        }
+        tuning = out[count - 1];
+    }
+}
+
+} // namespace
+
+TEST(GlideStretch, GuessedTuningStepsAreThoseOfThePerSampleRule) {
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+    const float pairs[][2] = {
+        {0.943877f, 1.059463f}, {1.059463f, 0.943877f}, // across 1.0 both ways
+        {0.45f, 0.55f},         {2.1f, 1.9f},           // across 0.5 and 2.0
+        {1.0f, 1.0f + 1e-3f},   {1.0f, 1.0f},           // the snap; nothing to do
+        {-0.1f, 0.1f},          {0.1f, -0.1f},          // through zero and its signs
+        {1e-30f, 1.0f},         {1.0f, kInf},           // from tiny values; no end
+        {kNaN, 1.0f},           {1.0f, kNaN},           {kInf, 1.0f},
+    };
+    const bool avx2 = __builtin_cpu_supports("avx2");
+    for (const auto& p : pairs)
+        for (std::int32_t count : {1, 3, 4, 5, 17, kAhead})
+            for (bool wide : {false, true}) {
+                if (wide && !avx2) continue;
+                SCOPED_TRACE(::testing::Message() << p[0] << " to " << p[1] << ", " << count
+                                                  << " per stretch, wide " << wide);
+                checkGlide(wide, p[0], p[1], count, 12000 / count);
+            }
+}
