@@ -321,41 +321,42 @@ LYRE_INLINE void runStretch(const Block& b, States& s, float* frame, State::Ahea
 }
 
 // The same out of line: inlined into the look-ahead loop, the runs compete with the stretch's
-// bookkeeping for registers and reload every distance on every sample.
-template <bool Bypassed, bool MonoOut>
-[[gnu::noinline]] __attribute__((target("avx2"))) void
-wideStretchOutOfLine(const Block& b, States& s, float* frame, State::Ahead& a, std::int32_t k,
-                     std::int32_t end, float& o, bool pairs, const float* inL, const float* inR,
-                     float* outL, float* outR, std::int32_t n) {
-    // Locals, which nothing the loop stores can alias: they stay in registers.
+// bookkeeping for registers and reload every distance on every sample. Out of line, the values
+// are copied into locals that nothing the loop stores can alias, so they stay in registers.
+template <bool Wide, bool Bypassed, bool MonoOut>
+LYRE_INLINE void stretchWithLocals(const Block& b, States& s, float* frame, State::Ahead& a,
+                                   std::int32_t k, std::int32_t end, float& o, bool pairs,
+                                   const float* inL, const float* inR, float* outL, float* outR,
+                                   std::int32_t n) {
     const Block values = b;
     States states = s;
     float offset = o;
     if (a.careful)
-        runStretch<true, Bypassed, MonoOut, true>(values, states, frame, a, k, end, offset, pairs,
+        runStretch<Wide, Bypassed, MonoOut, true>(values, states, frame, a, k, end, offset, pairs,
                                                   inL, inR, outL, outR, n);
     else
-        runStretch<true, Bypassed, MonoOut, false>(values, states, frame, a, k, end, offset, pairs,
+        runStretch<Wide, Bypassed, MonoOut, false>(values, states, frame, a, k, end, offset, pairs,
                                                    inL, inR, outL, outR, n);
     s = states;
     o = offset;
 }
+// One copy per kernel width, the wide one compiled for AVX2, each taking its arguments as real
+// parameters (through a lambda's closure the glide loop cost 8 instructions a sample more).
 template <bool Bypassed, bool MonoOut>
-[[gnu::noinline]] void
-plainStretchOutOfLine(const Block& b, States& s, float* frame, State::Ahead& a, std::int32_t k,
-                      std::int32_t end, float& o, bool pairs, const float* inL, const float* inR,
-                      float* outL, float* outR, std::int32_t n) {
-    const Block values = b;
-    States states = s;
-    float offset = o;
-    if (a.careful)
-        runStretch<false, Bypassed, MonoOut, true>(values, states, frame, a, k, end, offset, pairs,
-                                                   inL, inR, outL, outR, n);
-    else
-        runStretch<false, Bypassed, MonoOut, false>(values, states, frame, a, k, end, offset, pairs,
-                                                    inL, inR, outL, outR, n);
-    s = states;
-    o = offset;
+[[gnu::noinline]] __attribute__((target("avx2"))) void
+wideStretch(const Block& b, States& s, float* frame, State::Ahead& a, std::int32_t k,
+            std::int32_t end, float& o, bool pairs, const float* inL, const float* inR, float* outL,
+            float* outR, std::int32_t n) {
+    stretchWithLocals<true, Bypassed, MonoOut>(b, s, frame, a, k, end, o, pairs, inL, inR, outL,
+                                               outR, n);
+}
+template <bool Bypassed, bool MonoOut>
+[[gnu::noinline]] void plainStretch(const Block& b, States& s, float* frame, State::Ahead& a,
+                                    std::int32_t k, std::int32_t end, float& o, bool pairs,
+                                    const float* inL, const float* inR, float* outL, float* outR,
+                                    std::int32_t n) {
+    stretchWithLocals<false, Bypassed, MonoOut>(b, s, frame, a, k, end, o, pairs, inL, inR, outL,
+                                                outR, n);
 }
 template <bool Wide, bool Bypassed, bool MonoOut>
 LYRE_INLINE void stretchOutOfLine(const Block& b, States& s, float* frame, State::Ahead& a,
@@ -363,40 +364,47 @@ LYRE_INLINE void stretchOutOfLine(const Block& b, States& s, float* frame, State
                                   const float* inL, const float* inR, float* outL, float* outR,
                                   std::int32_t n) {
     if constexpr (Wide)
-        wideStretchOutOfLine<Bypassed, MonoOut>(b, s, frame, a, k, end, o, pairs, inL, inR, outL,
-                                                outR, n);
+        wideStretch<Bypassed, MonoOut>(b, s, frame, a, k, end, o, pairs, inL, inR, outL, outR, n);
     else
-        plainStretchOutOfLine<Bypassed, MonoOut>(b, s, frame, a, k, end, o, pairs, inL, inR, outL,
-                                                 outR, n);
+        plainStretch<Bypassed, MonoOut>(b, s, frame, a, k, end, o, pairs, inL, inR, outL, outR, n);
 }
 
-// The steady runs out of line as well, their values in locals that nothing the loop stores can
-// alias.
-template <bool Bypassed, bool MonoOut>
-[[gnu::noinline]] __attribute__((target("avx2"))) void
-wideFramesOutOfLine(const Block& b, States& s, float* frame, const std::int32_t* at, float& o,
-                    bool pairs, const float* inL, const float* inR, float* outL, float* outR,
-                    std::int32_t n, std::int32_t count) {
+// The steady runs out of line as well, the same way.
+template <bool Wide, bool Bypassed, bool MonoOut>
+LYRE_INLINE void framesWithLocals(const Block& b, States& s, float* frame, const std::int32_t* at,
+                                  float& o, bool pairs, const float* inL, const float* inR,
+                                  float* outL, float* outR, std::int32_t n, std::int32_t count) {
     const Block values = b;
     States states = s;
     float offset = o;
-    runFrames<true, Bypassed, MonoOut, false>(values, states, frame, at, offset, pairs, inL, inR,
+    runFrames<Wide, Bypassed, MonoOut, false>(values, states, frame, at, offset, pairs, inL, inR,
                                               outL, outR, n, count);
     s = states;
     o = offset;
 }
 template <bool Bypassed, bool MonoOut>
-[[gnu::noinline]] void plainFramesOutOfLine(const Block& b, States& s, float* frame,
-                                            const std::int32_t* at, float& o, bool pairs,
-                                            const float* inL, const float* inR, float* outL,
-                                            float* outR, std::int32_t n, std::int32_t count) {
-    const Block values = b;
-    States states = s;
-    float offset = o;
-    runFrames<false, Bypassed, MonoOut, false>(values, states, frame, at, offset, pairs, inL, inR,
-                                               outL, outR, n, count);
-    s = states;
-    o = offset;
+[[gnu::noinline]] __attribute__((target("avx2"))) void
+wideFrames(const Block& b, States& s, float* frame, const std::int32_t* at, float& o, bool pairs,
+           const float* inL, const float* inR, float* outL, float* outR, std::int32_t n,
+           std::int32_t count) {
+    framesWithLocals<true, Bypassed, MonoOut>(b, s, frame, at, o, pairs, inL, inR, outL, outR, n,
+                                              count);
+}
+template <bool Bypassed, bool MonoOut>
+[[gnu::noinline]] void plainFrames(const Block& b, States& s, float* frame, const std::int32_t* at,
+                                   float& o, bool pairs, const float* inL, const float* inR,
+                                   float* outL, float* outR, std::int32_t n, std::int32_t count) {
+    framesWithLocals<false, Bypassed, MonoOut>(b, s, frame, at, o, pairs, inL, inR, outL, outR, n,
+                                               count);
+}
+template <bool Wide, bool Bypassed, bool MonoOut>
+LYRE_INLINE void framesOutOfLine(const Block& b, States& s, float* frame, const std::int32_t* at,
+                                 float& o, bool pairs, const float* inL, const float* inR,
+                                 float* outL, float* outR, std::int32_t n, std::int32_t count) {
+    if constexpr (Wide)
+        wideFrames<Bypassed, MonoOut>(b, s, frame, at, o, pairs, inL, inR, outL, outR, n, count);
+    else
+        plainFrames<Bypassed, MonoOut>(b, s, frame, at, o, pairs, inL, inR, outL, outR, n, count);
 }
 
 // A new stretch, out of line: inlined, its scratch tables and registers would make every block's
@@ -471,14 +479,10 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
                 runFrames<Wide, Bypassed, MonoOut, true>(b, s, b.lines + write * kCount, st.delta,
                                                          o, buffersPair && st.steadyPairs, inL, inR,
                                                          outL, outR, n, length);
-            else if constexpr (Wide)
-                wideFramesOutOfLine<Bypassed, MonoOut>(b, s, b.lines + write * kCount, st.delta, o,
-                                                       buffersPair && st.steadyPairs, inL, inR,
-                                                       outL, outR, n, length);
             else
-                plainFramesOutOfLine<Bypassed, MonoOut>(b, s, b.lines + write * kCount, st.delta, o,
-                                                        buffersPair && st.steadyPairs, inL, inR,
-                                                        outL, outR, n, length);
+                framesOutOfLine<Wide, Bypassed, MonoOut>(b, s, b.lines + write * kCount, st.delta,
+                                                         o, buffersPair && st.steadyPairs, inL, inR,
+                                                         outL, outR, n, length);
             write = (write + length) & kLineMask;
             st.steadyRun -= length;
             n += length;
