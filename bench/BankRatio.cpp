@@ -2,11 +2,12 @@
 // the Windows builds (under wine): the same cases as bank_vs_baseline at blocks of 512, each timed
 // in alternated rounds on the same input; prints the median of the per-round ratios and the
 // median nanoseconds per stereo sample of each.
-//   bank_ratio [rounds, default 31]
+//   bank_ratio [rounds, default 31] [plain: time the kernels without AVX2]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -79,6 +80,8 @@ double inTurn(int rounds, int samples, double* perSample, auto&& first, auto&& s
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 31;
+    // "plain" as the second argument times the kernels without AVX2.
+    if (argc > 2 && std::strcmp(argv[2], "plain") == 0) ResonatorBank::useWideKernels(false);
     const Input in;
     std::printf("%-22s %8s %14s %13s\n", "case (blocks of 512)", "speed-up", "baseline ns",
                 "shipped ns");
@@ -123,6 +126,8 @@ int main(int argc, char** argv) {
     std::printf(
         "\n64 instances in turn, 44100 Hz, blocks of 512: %.2fx (%.1f and %.1f ns per sample)\n",
         crowd, ns[0], ns[1]);
-    std::printf("wide kernels: %s\n", ResonatorBank::useWideKernels(true) ? "AVX2" : "plain");
+    const bool wide = ResonatorBank::useWideKernels(true);
+    std::printf("wide kernels: %s\n",
+                wide && !(argc > 2 && std::strcmp(argv[2], "plain") == 0) ? "AVX2" : "plain");
     return 0;
 }
