@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <emmintrin.h>
@@ -453,6 +454,43 @@ LYRE_INLINE void stepAdvanced(State& st, const float* inL, const float* inR, flo
     runOne<Wide, Bypassed, MonoOut, false>(st, st.block, inL, inR, outL, outR, 0);
 }
 
+// A whole block of one sample while a glide runs, from the state alone: the next sample of the
+// look-ahead, after a new stretch when the last one is used up. Returns whether the glide goes on.
+template <bool Wide, bool Bypassed, bool MonoOut>
+LYRE_INLINE bool stepGliding(State& st, const float* inL, const float* inR, float* outL,
+                             float* outR) {
+    State::Ahead& a = st.ahead;
+    const Block& b = st.block;
+    if (a.next == a.count) [[unlikely]] {
+        if constexpr (Wide)
+            wideFillAhead(st, b);
+        else
+            plainFillAhead(st, b);
+    }
+    States s;
+    for (int q = 0; q < kQuads; ++q)
+        load4(s.quad[q], &st.filter[4 * q]);
+    float* frame = b.lines + st.write * kCount;
+    if (a.careful) [[unlikely]]
+        sample<Wide, Bypassed, MonoOut, true>(b, s, frame, a.at[a.current], kDenormalOffset, inL,
+                                              inR, outL, outR, 0);
+    else
+        sample<Wide, Bypassed, MonoOut, false>(b, s, frame, a.at[a.current], kDenormalOffset, inL,
+                                               inR, outL, outR, 0);
+    for (int q = 0; q < kQuads; ++q)
+        store4(&st.filter[4 * q], s.quad[q]);
+    st.write = (st.write + 1) & kLineMask;
+    const std::int32_t k = a.next;
+    st.tuning = a.tuning[k];
+    st.detune = a.detune[k];
+    a.next = k + 1;
+    if (k + 1 < a.count && ((a.changes >> (k + 1)) & 1u)) a.current = k + 1;
+    // Bitwise equal: the glide steps then leave both values exactly as they are.
+    return std::bit_cast<std::uint32_t>(st.tuning) !=
+               std::bit_cast<std::uint32_t>(b.tuningTarget) ||
+           std::bit_cast<std::uint32_t>(st.detune) != std::bit_cast<std::uint32_t>(b.detuneTarget);
+}
+
 template <Positions P, bool Wide, bool Bypassed, bool MonoOut>
 LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* inR, float* outL,
                      float* outR, std::int32_t from, std::int32_t to) {
@@ -467,9 +505,9 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
         load4(s.quad[q], &st.filter[4 * q]);
     std::int32_t write = st.write;
     float o = from % 2 == 0 ? kDenormalOffset : -kDenormalOffset;
-    const bool buffersPair = pairedBuffersAllowed(inL, inR, outL, outR);
 
     if constexpr (P == Positions::Advanced) {
+        const bool buffersPair = pairedBuffersAllowed(inL, inR, outL, outR);
         // Between wraps every position moves with the write position, so the distances hold;
         // the positions themselves are only worked out again when a run ends.
         for (std::int32_t n = from; n < to;) {
@@ -505,6 +543,7 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
             if (k < a.count && ((a.changes >> k) & 1u)) a.current = k;
             from = to;
         }
+        const bool buffersPair = from < to && pairedBuffersAllowed(inL, inR, outL, outR);
         for (std::int32_t n = from; n < to;) {
             if (k == a.count) {
                 if (k > 0) {

@@ -42,6 +42,24 @@ __attribute__((target("avx2"))) void avx2OneSample(State& st, const float* inL, 
     bankkernel::stepAdvanced<true, Bypassed, MonoOut>(st, inL, inR, outL, outR);
 }
 
+template <bool Bypassed, bool MonoOut>
+bool plainGlideOne(State& st, const float* inL, const float* inR, float* outL, float* outR) {
+    return bankkernel::stepGliding<false, Bypassed, MonoOut>(st, inL, inR, outL, outR);
+}
+
+template <bool Bypassed, bool MonoOut>
+__attribute__((target("avx2"))) bool avx2GlideOne(State& st, const float* inL, const float* inR,
+                                                  float* outL, float* outR) {
+    return bankkernel::stepGliding<true, Bypassed, MonoOut>(st, inL, inR, outL, outR);
+}
+
+using GlideOne = ResonatorBank::GlideOne;
+constexpr GlideOne kGlideOne[2][2][2] = { // [avx2][bypassed][monoOut]
+    {{plainGlideOne<false, false>, plainGlideOne<false, true>},
+     {plainGlideOne<true, false>, plainGlideOne<true, true>}},
+    {{avx2GlideOne<false, false>, avx2GlideOne<false, true>},
+     {avx2GlideOne<true, false>, avx2GlideOne<true, true>}}};
+
 using OneSample = ResonatorBank::OneSample;
 constexpr OneSample kOneSample[2][2][2] = { // [avx2][bypassed][monoOut]
     {{plainOneSample<false, false>, plainOneSample<false, true>},
@@ -142,6 +160,7 @@ void ResonatorBank::leavePlan() {
     plan_ = Plan::Undecided;
     sameEveryBlock_ = nullptr;
     oneSample_ = nullptr;
+    glideOne_ = nullptr;
 }
 
 void ResonatorBank::applyPendingResets(float sampleRate) {
@@ -210,12 +229,20 @@ void ResonatorBank::adopt(const Snapshot& now) {
     recomputed_ = kRecomputed[avx2].at[bypassed][monoOut];
     advanced_ = kAdvanced[avx2].at[bypassed][monoOut];
     advancedOne_ = kOneSample[avx2][bypassed][monoOut];
+    glidingOne_ = kGlideOne[avx2][bypassed][monoOut];
     sameEveryBlock_ = plan_ == Plan::Advancing     ? advanced_
                       : plan_ == Plan::Recomputing ? recomputed_
                                                    : nullptr;
     oneSample_ = plan_ == Plan::Advancing ? advancedOne_ : nullptr;
+    glideOne_ = plan_ == Plan::Gliding ? glidingOne_ : nullptr;
     snapshot_ = now;
     snapshotValid_ = true;
+}
+
+// The glide has arrived: the next block decides how the positions move from now on.
+void ResonatorBank::endGlide() {
+    plan_ = Plan::Undecided;
+    glideOne_ = nullptr;
 }
 
 bool ResonatorBank::gliding() const {
@@ -244,7 +271,16 @@ void ResonatorBank::process(const float* inL, const float* inR, float* outL, flo
     if (frames == 1 && oneSample_ != nullptr &&
         pendingResets_.load(std::memory_order_acquire) == 0 && unchanged(sampleRate, outL == outR))
         return oneSample_(state_, inL, inR, outL, outR);
+    if (frames == 1 && glideOne_ != nullptr &&
+        pendingResets_.load(std::memory_order_acquire) == 0 && unchanged(sampleRate, outL == outR))
+        return glideOneSample(inL, inR, outL, outR);
     processBlock(inL, inR, outL, outR, frames, sampleRate);
+}
+
+// Out of line, so that process() itself needs no stack frame on its way into the steady step.
+[[gnu::noinline]] void ResonatorBank::glideOneSample(const float* inL, const float* inR,
+                                                     float* outL, float* outR) {
+    if (!glideOne_(state_, inL, inR, outL, outR)) endGlide();
 }
 
 [[gnu::noinline]] void ResonatorBank::processBlock(const float* inL, const float* inR, float* outL,
@@ -263,7 +299,7 @@ void ResonatorBank::process(const float* inL, const float* inR, float* outL, flo
     }
     if (plan_ == Plan::Gliding) {
         recomputed_(state_, state_.block, inL, inR, outL, outR, 0, frames);
-        if (!gliding()) plan_ = Plan::Undecided;
+        if (!gliding()) endGlide();
         return;
     }
     decideAndProcess(inL, inR, outL, outR, frames);
@@ -273,8 +309,9 @@ void ResonatorBank::decideAndProcess(const float* inL, const float* inR, float* 
                                      std::int32_t frames) {
     if (gliding()) {
         plan_ = Plan::Gliding;
+        glideOne_ = glidingOne_;
         recomputed_(state_, state_.block, inL, inR, outL, outR, 0, frames);
-        if (!gliding()) plan_ = Plan::Undecided;
+        if (!gliding()) endGlide();
         return;
     }
     // No glide: the loop lengths stay as they are until a reset or new derived values.

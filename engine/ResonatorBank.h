@@ -96,6 +96,8 @@ class ResonatorBank {
     // A block of one sample while the positions advance. Takes the caller's own arguments, so
     // process() can jump straight into it.
     using OneSample = void (*)(State&, const float*, const float*, float*, float*);
+    // The same while a glide runs; returns whether it goes on.
+    using GlideOne = bool (*)(State&, const float*, const float*, float*, float*);
 
   private:
     enum : std::uint32_t { kTranspositionReset = 1, kFullReset = 2 };
@@ -130,6 +132,8 @@ class ResonatorBank {
     void recomputeReadPositions(double sampleRate, double transposition);
     bool steadyPositionsHold(const LengthKey& key); // works out the lengths for a new key
     bool gliding() const;
+    void endGlide();
+    void glideOneSample(const float* inL, const float* inR, float* outL, float* outR);
 
     BankControls controls_;
     std::atomic<std::uint32_t> pendingResets_{0};
@@ -145,6 +149,8 @@ class ResonatorBank {
     Kernel sameEveryBlock_ = nullptr; // the kernel of the plan, while it needs no decision
     OneSample advancedOne_ = nullptr;
     OneSample oneSample_ = nullptr; // advancedOne_ while the positions advance
+    GlideOne glidingOne_ = nullptr;
+    GlideOne glideOne_ = nullptr; // glidingOne_ while a glide runs
     Plan plan_ = Plan::Undecided;
     // While no glide runs the loop lengths stay the same from sample to sample; when they also
     // advance by exactly one position per sample, the read positions are advanced instead of

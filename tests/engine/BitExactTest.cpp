@@ -298,6 +298,50 @@ TEST(BitExact, OneSampleBlocksMatchTheReferenceThroughWraps) {
     ResonatorBank::useWideKernels(true);
 }
 
+// A host that splits every block at automation points runs whole glides one sample at a time:
+// that path steps from the look-ahead directly and has to hand over to the steady one when the
+// glide arrives, through target changes, bypass, mono routing, a reset and a longer block.
+TEST(BitExact, GlidesInOneSampleBlocksMatchTheReferenceUntilTheyArrive) {
+    for (bool wide : {true, false}) {
+        ResonatorBank::useWideKernels(wide);
+        SCOPED_TRACE(::testing::Message() << "wide kernels " << wide);
+        Pair pair;
+        for (int p = 0; p < kNumParams; ++p)
+            pair.setParameter(p, 0.5f);
+        pair.requestFullReset();
+        std::mt19937 rng(29);
+        ASSERT_TRUE(
+            pair.process(signal(rng, 512), signal(rng, 512), Routing::Stereo, 512, 44100.0f));
+        pair.setParameter(kTune, 0.9f);
+        pair.setParameter(kDetune, 0.1f);
+        const ResonatorBank& bank = *pair.shipped.bank;
+        const auto arrived = [&] {
+            return sameBits(bank.tuningCurrent(),
+                            pair.shipped.bank->controls().tuningTarget.load()) &&
+                   sameBits(bank.detuneCurrent(),
+                            pair.shipped.bank->controls().detuneTarget.load());
+        };
+        int n = 0;
+        for (; n < 60000 && !arrived(); ++n) {
+            if (n == 700) pair.setParameter(kTune, 0.2f); // turns back half-way
+            if (n == 1500 || n == 1700) pair.setParameter(kBypass, n == 1500 ? 1.0f : 0.0f);
+            if (n == 2500) pair.requestTranspositionReset();
+            const std::int32_t frames = n == 3000 ? 300 : 1;
+            const Routing routing = n >= 4000 && n < 4500 ? Routing::MonoOut : Routing::Stereo;
+            ASSERT_TRUE(
+                pair.process(signal(rng, frames), signal(rng, frames), routing, frames, 48000.0f))
+                << "block " << n;
+        }
+        ASSERT_TRUE(arrived()) << "the glides arrive within " << n << " blocks";
+        EXPECT_GT(n, 5000) << "the glides ran through every event above";
+        for (int m = 0; m < 3000; ++m)
+            ASSERT_TRUE(pair.process(signal(rng, 1), signal(rng, 1), Routing::Stereo, 1, 48000.0f))
+                << "after the glide, block " << m;
+        EXPECT_TRUE(pair.sameState(true));
+    }
+    ResonatorBank::useWideKernels(true);
+}
+
 // Whether the masked read position moves on by exactly one with every write position.
 bool advancesEverywhere(double length) {
     for (std::int32_t w = 0; w < 16384; ++w)
