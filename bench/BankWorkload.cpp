@@ -1,8 +1,8 @@
 // A small fixed workload for counting instructions under callgrind:
-//   bank_workload baseline|shipped|effect steady|tuning|detune [block frames] [seconds]
-// Processes that many seconds of stereo audio at 44100 Hz; only lyreWorkload() is meant to be
-// counted (callgrind --toggle-collect=lyreWorkload). "effect" runs the whole effect path,
-// Lyrebloom::processReplacing with its two pin queries, against a host that answers 0.
+//   bank_workload baseline|shipped|effect steady|tuning|detune [block frames] [seconds] [rate]
+// Processes that many seconds of stereo audio at the rate (default 44100 Hz); only lyreWorkload()
+// is meant to be counted (callgrind --toggle-collect=lyreWorkload). "effect" runs the whole effect
+// path, Lyrebloom::processReplacing with its two pin queries, against a host that answers 0.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,7 +17,8 @@
 
 namespace {
 
-constexpr float kRate = 44100.0f;
+// The sample rate of the run: 44100 Hz unless given.
+float rate = 44100.0f;
 
 struct Workload {
     int glideParameter; // -1: none
@@ -33,7 +34,7 @@ VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*
 // The effect behind the bank's interface, so the same loop drives both.
 class EffectPath {
   public:
-    EffectPath() { effect_.setSampleRate(kRate); }
+    EffectPath() { effect_.setSampleRate(rate); }
     void process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t frames,
                  float) {
         float* in[2] = {const_cast<float*>(inL), const_cast<float*>(inR)};
@@ -72,7 +73,7 @@ __attribute__((noinline)) void play(Bank& bank, Driver<Bank>& driver, Workload& 
             driver.setParameter(w.glideParameter, high ? 1.0f : 0.0f);
         }
         const int at = static_cast<int>(done % 4096);
-        bank.process(&w.inL[at], &w.inR[at], &w.outL[at], &w.outR[at], w.frames, kRate);
+        bank.process(&w.inL[at], &w.inR[at], &w.outL[at], &w.outR[at], w.frames, rate);
         done += w.frames;
     }
 }
@@ -122,9 +123,10 @@ template <class Bank> int runWith(Workload& w) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr,
-                     "usage: %s baseline|shipped|effect steady|tuning|detune [frames] [seconds]\n",
-                     argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s baseline|shipped|effect steady|tuning|detune [frames] [seconds] [rate]\n",
+            argv[0]);
         return 2;
     }
     Workload w;
@@ -133,8 +135,10 @@ int main(int argc, char** argv) {
                                                          : -1;
     w.frames = argc > 3 ? std::atoi(argv[3]) : 512;
     const double seconds = argc > 4 ? std::atof(argv[4]) : 1.0;
-    if (w.frames < 1 || w.frames > 4096 || seconds <= 0) return 2;
-    w.samples = static_cast<long>(seconds * kRate) / w.frames * w.frames;
+    if (argc > 5) rate = static_cast<float>(std::atof(argv[5]));
+    if (w.frames < 1 || w.frames > 4096 || seconds <= 0 || !(rate >= 8000.0f && rate <= 384000.0f))
+        return 2;
+    w.samples = static_cast<long>(seconds * rate) / w.frames * w.frames;
     w.inL.resize(8192);
     w.inR.resize(8192);
     w.outL.resize(8192);
