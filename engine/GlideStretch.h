@@ -153,7 +153,15 @@ LYRE_INLINE void tuningSteps(float* out, float tuning, float target, std::int32_
         std::memcpy(out + k, &checked, sizeof checked);
         const int wrong =
             _mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(checked != guess)));
-        const int kept = wrong == 0 ? 4 : std::countr_zero(static_cast<unsigned>(wrong)) + 1;
+        if (wrong == 0) [[likely]] {
+            // All four held: the next guesses follow from these guesses alone, so they need not
+            // wait for the check (only the branch does), and the checks of a stretch overlap.
+            before = std::bit_cast<float>(guess[2]);
+            tuning = std::bit_cast<float>(guess[3]);
+            k += 4;
+            continue;
+        }
+        const int kept = std::countr_zero(static_cast<unsigned>(wrong)) + 1;
         before = std::bit_cast<float>(previous[kept - 1]);
         tuning = std::bit_cast<float>(checked[kept - 1]);
         k += kept;
