@@ -79,8 +79,9 @@ inline std::int32_t sureLoop(const Block& b, int i, const GlideRange& g) {
     return 0;
 }
 
-// sureLoop() for strings 4q .. 4q + 3 side by side, lane by lane the same operations.
-LYRE_INLINE Int4 sureLoops(const Block& b, int q, const GlideRange& g) {
+// sureLoop() for strings 4q .. 4q + 3 side by side, lane by lane the same operations. `bounded`
+// tells the strings whose every length over the range lies between 1 and 16000 samples.
+LYRE_INLINE Int4 sureLoops(const Block& b, int q, const GlideRange& g, Int4& bounded) {
     const double rate = b.rate.rate, transposition = b.transposition;
     const Double4 rates = {rate, rate, rate, rate};
     const Double4 transpositions = {transposition, transposition, transposition, transposition};
@@ -107,6 +108,7 @@ LYRE_INLINE Int4 sureLoops(const Block& b, int q, const GlideRange& g) {
     const Long4 inside = (low - wholes > kMargin) & (high < wholes + (1.0 - kMargin));
     const Int4 isExact = __builtin_convertvector(usable & exact, Int4);
     const Int4 isInside = __builtin_convertvector(usable & inside & ~exact, Int4);
+    bounded = __builtin_convertvector(usable, Int4);
     return (whole & isExact) | ((whole + 1) & isInside);
 }
 
@@ -203,13 +205,37 @@ LYRE_INLINE void glideValues(State::Ahead& a, float tuning, float detune, const 
     }
 }
 
-// String i's distances for samples 1 .. count - 1 of the stretch (row[j]), each from the glide
-// values sample j - 1 leaves and by the exact formula, and the read position of sample count.
-// row needs room for four entries past the count. Says whether any of those distances reads
-// the frame after the one being written, or that one itself.
+// What a stretch's exact rows can leave out: a glide value that stays the same over the whole
+// stretch is converted once, and when every length lies between 1 and 16000 samples no distance
+// can be out of range or read the frame being written or the one after it.
+struct RowKind {
+    bool bounded, tuningMoves, detuneMoves;
+};
+
+// The two halves of loopLength() for four glide values.
 template <bool Wide>
-LYRE_INLINE void exactRow(const State& st, const Block& b, int i, std::int32_t count,
-                          std::int32_t* row, std::int32_t& after, bool& ahead, bool& own) {
+LYRE_INLINE void numerators(const float* detune, const Double4& rates, const Double4& scales,
+                            Double4& out) {
+    Float4 d;
+    std::memcpy(&d, detune, sizeof d);
+    Double4 wide;
+    widen<Wide>(d, wide);
+    out = rates + scales * wide;
+}
+template <bool Wide>
+LYRE_INLINE void denominators(const float* tuning, const Double4& frequencies,
+                              const Double4& transpositions, Double4& out) {
+    Float4 t;
+    std::memcpy(&t, tuning, sizeof t);
+    Double4 wide;
+    widen<Wide>(t, wide);
+    out = (frequencies * wide) * transpositions;
+}
+
+// Groups of four samples of exactRow(), for one kind of stretch.
+template <bool Wide, bool Bounded, bool TuningMoves, bool DetuneMoves>
+LYRE_INLINE void exactGroups(const State& st, const Block& b, int i, std::int32_t count,
+                             std::int32_t* row, Long4& inRange, Int4& next4, Int4& own4) {
     const State::Ahead& a = st.ahead;
     const std::int32_t write = st.write;
     const double rate = b.rate.rate, scale = b.rate.detuneScale[i];
@@ -219,39 +245,65 @@ LYRE_INLINE void exactRow(const State& st, const Block& b, int i, std::int32_t c
     const Double4 frequencies = {frequency, frequency, frequency, frequency};
     const Double4 transpositions = {transposition, transposition, transposition, transposition};
     constexpr double kLength = kLineLength, kLow = -2147483648.0, kHigh = 2147483648.0;
+    // Still values are the same in every lane and every group: the first group's serve all.
+    Double4 stillNumerator, stillDenominator;
+    numerators<Wide>(a.detune, rates, scales, stillNumerator);
+    denominators<Wide>(a.tuning, frequencies, transpositions, stillDenominator);
     const double w0 = write;
     Double4 at = {w0, w0 + 1.0, w0 + 2.0, w0 + 3.0};
     Int4 next = {write + 1, write + 2, write + 3, write + 4};
-    Long4 inRange = {-1, -1, -1, -1};
     const std::int32_t start = kPairStart[i];
-    Int4 next4 = {0, 0, 0, 0}, own4 = {0, 0, 0, 0};
+    const Int4 starts = {start, start, start, start};
     const std::int32_t groups = (count + 3) / 4;
     for (std::int32_t g = 0; g < groups; ++g) {
-        Float4 t, d;
-        std::memcpy(&t, &a.tuning[4 * g], sizeof t);
-        std::memcpy(&d, &a.detune[4 * g], sizeof d);
-        Double4 tuning, detune;
-        widen<Wide>(t, tuning);
-        widen<Wide>(d, detune);
-        const Double4 length =
-            (rates + scales * detune) / ((frequencies * tuning) * transpositions);
+        Double4 numerator = stillNumerator, denominator = stillDenominator;
+        if constexpr (DetuneMoves) numerators<Wide>(a.detune + 4 * g, rates, scales, numerator);
+        if constexpr (TuningMoves)
+            denominators<Wide>(a.tuning + 4 * g, frequencies, transpositions, denominator);
+        const Double4 length = numerator / denominator;
         const Double4 v = (at - length) + kLength;
-        inRange &= (v > kLow) & (v < kHigh);
+        if constexpr (!Bounded) inRange &= (v > kLow) & (v < kHigh);
         const Int4 whole = __builtin_convertvector(v, Int4);
         const Int4 r = ((whole & kLineMask) + 1) & kLineMask; // the read of sample 4g + 1...
-        const Int4 distance = (r - next) * kCount + start;
+        const Int4 distance = (r - next) * kCount + starts;
         storeInts(row + 1 + 4 * g, distance);
-        // A stretch never crosses the end of the lines, so the frame after the one being
-        // written is never the line's first.
-        next4 |= distance == kCount + start;
-        own4 |= distance == start;
+        if constexpr (!Bounded) {
+            // A stretch never crosses the end of the lines, so the frame after the one being
+            // written is never the line's first.
+            next4 |= distance == kCount + starts;
+            own4 |= distance == starts;
+        }
         at += 4.0;
         next += 4;
     }
+}
+
+// String i's distances for samples 1 .. count - 1 of the stretch (row[j]), each from the glide
+// values sample j - 1 leaves and by the exact formula, and the read position of sample count.
+// row needs room for four entries past the count. Says whether any of those distances reads
+// the frame after the one being written, or that one itself.
+template <bool Wide>
+LYRE_INLINE void exactRow(const State& st, const Block& b, int i, std::int32_t count,
+                          std::int32_t* row, std::int32_t& after, bool& ahead, bool& own,
+                          RowKind kind) {
+    const State::Ahead& a = st.ahead;
+    const std::int32_t write = st.write;
+    Long4 inRange = {-1, -1, -1, -1};
+    Int4 next4 = {0, 0, 0, 0}, own4 = {0, 0, 0, 0};
+    if (!kind.bounded)
+        exactGroups<Wide, false, true, true>(st, b, i, count, row, inRange, next4, own4);
+    else if (!kind.detuneMoves)
+        exactGroups<Wide, true, true, false>(st, b, i, count, row, inRange, next4, own4);
+    else if (!kind.tuningMoves)
+        exactGroups<Wide, true, false, true>(st, b, i, count, row, inRange, next4, own4);
+    else
+        exactGroups<Wide, true, true, true>(st, b, i, count, row, inRange, next4, own4);
+    const std::int32_t start = kPairStart[i];
     // Lanes past the count repeat the last glide values, so they are as much in range as it is;
     // at worst their distances turn pairs off for the stretch.
     if (!(inRange[0] & inRange[1] & inRange[2] & inRange[3])) {
         // Huge or not-a-number lengths: the scalar rules reduce them safely.
+        const double rate = b.rate.rate, transposition = b.transposition;
         next4 = own4 = Int4{0, 0, 0, 0};
         for (std::int32_t m = 0; m < count; ++m) {
             const std::int32_t read =
@@ -298,16 +350,23 @@ template <bool Wide> LYRE_INLINE void fillAhead(State& st, const Block& b) {
     const float t0 = a.tuning[0], t1 = a.tuning[count - 1];
     const float d0 = a.detune[0], d1 = a.detune[count - 1];
     const GlideRange range{std::min(t0, t1), std::max(t0, t1), std::min(d0, d1), std::max(d0, d1)};
+    // Monotone glides whose first and last values are equal hold still all through the stretch.
+    const bool tuningMoves =
+        !finite || std::bit_cast<std::uint32_t>(t0) != std::bit_cast<std::uint32_t>(t1);
+    const bool detuneMoves =
+        !finite || std::bit_cast<std::uint32_t>(d0) != std::bit_cast<std::uint32_t>(d1);
 
     alignas(16) std::int32_t rows[kCount][kAhead + 4];
     // Strings that keep one loop over the stretch, side by side: one distance while the read
     // position lies behind the write position in the line, another once it has wrapped to the
     // far end, where the write position meets the loop length.
-    alignas(16) std::int32_t loop[kCount], first[kCount], meets[kCount];
+    alignas(16) std::int32_t loop[kCount], first[kCount], meets[kCount], bounded[kCount];
     std::uint32_t special = 0; // strings that need a look of their own
     for (int q = 0; q < kQuads; ++q) {
         const Int4 lane = loadInts(kPairStart + 4 * q);
-        const Int4 l = finite ? sureLoops(b, q, range) : Int4{0, 0, 0, 0};
+        Int4 inBounds = {0, 0, 0, 0};
+        const Int4 l = finite ? sureLoops(b, q, range, inBounds) : Int4{0, 0, 0, 0};
+        storeInts(bounded + 4 * q, inBounds);
         const Int4 behind = lane - l * kCount;
         const Int4 one = write + 1 >= l ? behind : behind + kLineLength * kCount;
         const Int4 meet = l - write; // w + meet == loop
@@ -340,7 +399,8 @@ template <bool Wide> LYRE_INLINE void fillAhead(State& st, const Block& b) {
                 change |= 1u << meets[i];
             }
         } else {
-            exactRow<Wide>(st, b, i, count, row, a.after[i], ahead, own);
+            exactRow<Wide>(st, b, i, count, row, a.after[i], ahead, own,
+                           {bounded[i] != 0, tuningMoves, detuneMoves});
             change = changesOf(row, count);
         }
         changes[i] = change;

@@ -141,11 +141,11 @@ TEST(GlideStretch, HostileValuesFollowTheRuleToo) {
 } // namespace
 
 // The side-by-side bounds decide exactly as the one-string ones, which the bank tests prove, on
-// random ranges and on ranges a few ulps either side of a whole loop.
+// random ranges and on ranges a few ulps either side of a whole loop; what they call bounded is.
 TEST(GlideStretch, SideBySideBoundsDecideAsTheOneStringOnes) {
     std::mt19937 rng(43);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-    int vouched = 0;
+    int vouched = 0, boundedLanes = 0;
     for (int round = 0; round < 4000; ++round) {
         Block b{};
         float rate = std::uniform_real_distribution<float>(4000.0f, 420000.0f)(rng);
@@ -166,15 +166,29 @@ TEST(GlideStretch, SideBySideBoundsDecideAsTheOneStringOnes) {
         const bankkernel::GlideRange g{std::min(t0, t1), std::max(t0, t1), std::min(d0, d1),
                                        std::max(d0, d1)};
         for (int q = 0; q < 3; ++q) {
-            const strings::Int4 loops = bankkernel::sureLoops(b, q, g);
+            strings::Int4 bounded;
+            const strings::Int4 loops = bankkernel::sureLoops(b, q, g, bounded);
             for (int lane = 0; lane < 4; ++lane) {
-                ASSERT_EQ(loops[lane], bankkernel::sureLoop(b, 4 * q + lane, g))
-                    << "round " << round << ", string " << 4 * q + lane;
+                const int string = 4 * q + lane;
+                ASSERT_EQ(loops[lane], bankkernel::sureLoop(b, string, g))
+                    << "round " << round << ", string " << string;
                 vouched += loops[lane] > 0;
+                if (!bounded[lane]) continue;
+                // Exact rows leave out their range checks on this word: every length the range
+                // can give must lie between 1 and 16000 samples.
+                ++boundedLanes;
+                for (float t : {t0, t1, 0.5f * (t0 + t1)})
+                    for (float d : {d0, d1, 0.5f * (d0 + d1)}) {
+                        const double length =
+                            strings::loopLength(string, rate, t, d, b.transposition);
+                        ASSERT_TRUE(length >= 1.0 && length <= 16000.0)
+                            << "round " << round << ", string " << string << ": " << length;
+                    }
             }
         }
     }
     EXPECT_GT(vouched, 15000);
+    EXPECT_GT(boundedLanes, 40000);
 }
 
 namespace {
