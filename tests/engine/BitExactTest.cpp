@@ -268,6 +268,14 @@ TEST(BitExact, HostileRatesAndDerivedValuesMatchTheReference) {
     }
 }
 
+// Every parameter at half way, a full reset, and one block of noise to set the strings ringing.
+::testing::AssertionResult ringMidway(Pair& pair, std::mt19937& rng) {
+    for (int p = 0; p < kNumParams; ++p)
+        pair.setParameter(p, 0.5f);
+    pair.requestFullReset();
+    return pair.process(signal(rng, 512), signal(rng, 512), Routing::Stereo, 512, 44100.0f);
+}
+
 // Hosts that hand over one sample at a time take a path of their own while the positions advance.
 // Long enough for the write position and every read position to wrap on that path, with the
 // routing, the gain and the bypass changing on the way, for both kernel sets.
@@ -276,12 +284,8 @@ TEST(BitExact, OneSampleBlocksMatchTheReferenceThroughWraps) {
         ResonatorBank::useWideKernels(wide);
         SCOPED_TRACE(::testing::Message() << "wide kernels " << wide);
         Pair pair;
-        for (int p = 0; p < kNumParams; ++p)
-            pair.setParameter(p, 0.5f);
-        pair.requestFullReset();
         std::mt19937 rng(23);
-        ASSERT_TRUE(
-            pair.process(signal(rng, 512), signal(rng, 512), Routing::Stereo, 512, 44100.0f));
+        ASSERT_TRUE(ringMidway(pair, rng));
         static constexpr Routing kRoutings[] = {Routing::Stereo, Routing::MonoOut, Routing::InPlace,
                                                 Routing::Crossed, Routing::InPlaceMono};
         std::uniform_real_distribution<float> level(-1.0f, 1.0f);
@@ -306,12 +310,8 @@ TEST(BitExact, GlidesInOneSampleBlocksMatchTheReferenceUntilTheyArrive) {
         ResonatorBank::useWideKernels(wide);
         SCOPED_TRACE(::testing::Message() << "wide kernels " << wide);
         Pair pair;
-        for (int p = 0; p < kNumParams; ++p)
-            pair.setParameter(p, 0.5f);
-        pair.requestFullReset();
         std::mt19937 rng(29);
-        ASSERT_TRUE(
-            pair.process(signal(rng, 512), signal(rng, 512), Routing::Stereo, 512, 44100.0f));
+        ASSERT_TRUE(ringMidway(pair, rng));
         pair.setParameter(kTune, 0.9f);
         pair.setParameter(kDetune, 0.1f);
         const ResonatorBank& bank = *pair.shipped.bank;
