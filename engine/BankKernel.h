@@ -427,8 +427,11 @@ LYRE_INLINE void runOne(State& st, const Block& b, const float* inL, const float
     for (int q = 0; q < kQuads; ++q)
         load4(s.quad[q], &st.filter[4 * q]);
     const float o = n % 2 == 0 ? kDenormalOffset : -kDenormalOffset;
-    sample<Wide, Bypassed, MonoOut, Careful>(b, s, b.lines + st.write * kCount, st.delta, o, inL,
-                                             inR, outL, outR, n);
+    // The frame's address in one register: left as lines + write * 12, every read would add the
+    // two again.
+    float* frame = b.lines + st.write * kCount;
+    asm("" : "+r"(frame));
+    sample<Wide, Bypassed, MonoOut, Careful>(b, s, frame, st.delta, o, inL, inR, outL, outR, n);
     for (int q = 0; q < kQuads; ++q)
         store4(&st.filter[4 * q], s.quad[q]);
     st.write = (st.write + 1) & kLineMask;
@@ -471,6 +474,7 @@ LYRE_INLINE bool stepGliding(State& st, const float* inL, const float* inR, floa
     for (int q = 0; q < kQuads; ++q)
         load4(s.quad[q], &st.filter[4 * q]);
     float* frame = b.lines + st.write * kCount;
+    asm("" : "+r"(frame)); // one register for the frame, as in runOne()
     if (a.careful) [[unlikely]]
         sample<Wide, Bypassed, MonoOut, true>(b, s, frame, a.at[a.current], kDenormalOffset, inL,
                                               inR, outL, outR, 0);
