@@ -418,11 +418,11 @@ LYRE_INLINE void framesOutOfLine(const Block& b, States& s, float* frame, const 
     fillAhead<false>(st, b);
 }
 
-// A block of one sample while the positions advance: no loop set-up, which would cost as much
-// again as the sample.
+// Sample n of a block on its own, from the state and back into it, reading at the distances `at`:
+// no loop set-up, which would cost as much again as the sample.
 template <bool Wide, bool Bypassed, bool MonoOut, bool Careful>
-LYRE_INLINE void runOne(State& st, const Block& b, const float* inL, const float* inR, float* outL,
-                        float* outR, std::int32_t n) {
+LYRE_INLINE void sampleOnItsOwn(State& st, const Block& b, const std::int32_t* at, const float* inL,
+                                const float* inR, float* outL, float* outR, std::int32_t n) {
     States s;
     for (int q = 0; q < kQuads; ++q)
         load4(s.quad[q], &st.filter[4 * q]);
@@ -431,10 +431,17 @@ LYRE_INLINE void runOne(State& st, const Block& b, const float* inL, const float
     // two again.
     float* frame = b.lines + st.write * kCount;
     asm("" : "+r"(frame));
-    sample<Wide, Bypassed, MonoOut, Careful>(b, s, frame, st.delta, o, inL, inR, outL, outR, n);
+    sample<Wide, Bypassed, MonoOut, Careful>(b, s, frame, at, o, inL, inR, outL, outR, n);
     for (int q = 0; q < kQuads; ++q)
         store4(&st.filter[4 * q], s.quad[q]);
     st.write = (st.write + 1) & kLineMask;
+}
+
+// A block of one sample while the positions advance.
+template <bool Wide, bool Bypassed, bool MonoOut, bool Careful>
+LYRE_INLINE void runOne(State& st, const Block& b, const float* inL, const float* inR, float* outL,
+                        float* outR, std::int32_t n) {
+    sampleOnItsOwn<Wide, Bypassed, MonoOut, Careful>(st, b, st.delta, inL, inR, outL, outR, n);
     if (--st.steadyRun == 0) readsFromDeltas(st.delta, st.write, st.read);
 }
 
@@ -457,42 +464,47 @@ LYRE_INLINE void stepAdvanced(State& st, const float* inL, const float* inR, flo
     runOne<Wide, Bypassed, MonoOut, false>(st, st.block, inL, inR, outL, outR, 0);
 }
 
-// A whole block of one sample while a glide runs, from the state alone: the next sample of the
-// look-ahead, after a new stretch when the last one is used up. Returns whether the glide goes on.
+// Whether the glide values still differ from their targets. Bitwise: once equal, the glide
+// steps leave them exactly as they are.
+LYRE_INLINE bool stillGliding(const State& st) {
+    return std::bit_cast<std::uint32_t>(st.tuning) !=
+               std::bit_cast<std::uint32_t>(st.block.tuningTarget) ||
+           std::bit_cast<std::uint32_t>(st.detune) !=
+               std::bit_cast<std::uint32_t>(st.block.detuneTarget);
+}
+
+// Sample n of a block on its own while the look-ahead runs: its next sample, after a new stretch
+// when the last one is used up.
 template <bool Wide, bool Bypassed, bool MonoOut>
-LYRE_INLINE bool stepGliding(State& st, const float* inL, const float* inR, float* outL,
-                             float* outR) {
+LYRE_INLINE void lookAheadOne(State& st, const Block& b, const float* inL, const float* inR,
+                              float* outL, float* outR, std::int32_t n) {
     State::Ahead& a = st.ahead;
-    const Block& b = st.block;
     if (a.next == a.count) [[unlikely]] {
         if constexpr (Wide)
             wideFillAhead(st, b);
         else
             plainFillAhead(st, b);
     }
-    States s;
-    for (int q = 0; q < kQuads; ++q)
-        load4(s.quad[q], &st.filter[4 * q]);
-    float* frame = b.lines + st.write * kCount;
-    asm("" : "+r"(frame)); // one register for the frame, as in runOne()
     if (a.careful) [[unlikely]]
-        sample<Wide, Bypassed, MonoOut, true>(b, s, frame, a.at[a.current], kDenormalOffset, inL,
-                                              inR, outL, outR, 0);
+        sampleOnItsOwn<Wide, Bypassed, MonoOut, true>(st, b, a.at[a.current], inL, inR, outL, outR,
+                                                      n);
     else
-        sample<Wide, Bypassed, MonoOut, false>(b, s, frame, a.at[a.current], kDenormalOffset, inL,
-                                               inR, outL, outR, 0);
-    for (int q = 0; q < kQuads; ++q)
-        store4(&st.filter[4 * q], s.quad[q]);
-    st.write = (st.write + 1) & kLineMask;
+        sampleOnItsOwn<Wide, Bypassed, MonoOut, false>(st, b, a.at[a.current], inL, inR, outL, outR,
+                                                       n);
     const std::int32_t k = a.next;
     st.tuning = a.tuning[k];
     st.detune = a.detune[k];
     a.next = k + 1;
     if (k + 1 < a.count && ((a.changes >> (k + 1)) & 1u)) a.current = k + 1;
-    // Bitwise equal: the glide steps then leave both values exactly as they are.
-    return std::bit_cast<std::uint32_t>(st.tuning) !=
-               std::bit_cast<std::uint32_t>(b.tuningTarget) ||
-           std::bit_cast<std::uint32_t>(st.detune) != std::bit_cast<std::uint32_t>(b.detuneTarget);
+}
+
+// A whole block of one sample while a glide runs, from the state alone. Returns whether the glide
+// goes on.
+template <bool Wide, bool Bypassed, bool MonoOut>
+LYRE_INLINE bool stepGliding(State& st, const float* inL, const float* inR, float* outL,
+                             float* outR) {
+    lookAheadOne<Wide, Bypassed, MonoOut>(st, st.block, inL, inR, outL, outR, 0);
+    return stillGliding(st);
 }
 
 template <Positions P, bool Wide, bool Bypassed, bool MonoOut>
@@ -503,6 +515,10 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
             return st.steadyCareful
                        ? runOne<Wide, Bypassed, MonoOut, true>(st, b, inL, inR, outL, outR, from)
                        : runOne<Wide, Bypassed, MonoOut, false>(st, b, inL, inR, outL, outR, from);
+    } else {
+        // A block of one sample from the look-ahead: no loop.
+        if (to - from == 1)
+            return lookAheadOne<Wide, Bypassed, MonoOut>(st, b, inL, inR, outL, outR, from);
     }
     States s;
     for (int q = 0; q < kQuads; ++q)
@@ -534,20 +550,7 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
         // The audio of each sample (1-7, 11) runs from the look-ahead (8-10, 12).
         State::Ahead& a = st.ahead;
         std::int32_t k = a.next;
-        // A block of one sample within a stretch: no call, no loop.
-        if (to - from == 1 && k < a.count) {
-            if (a.careful) [[unlikely]]
-                sample<Wide, Bypassed, MonoOut, true>(
-                    b, s, b.lines + write * kCount, a.at[a.current], o, inL, inR, outL, outR, from);
-            else
-                sample<Wide, Bypassed, MonoOut, false>(
-                    b, s, b.lines + write * kCount, a.at[a.current], o, inL, inR, outL, outR, from);
-            write = (write + 1) & kLineMask;
-            ++k;
-            if (k < a.count && ((a.changes >> k) & 1u)) a.current = k;
-            from = to;
-        }
-        const bool buffersPair = from < to && pairedBuffersAllowed(inL, inR, outL, outR);
+        const bool buffersPair = pairedBuffersAllowed(inL, inR, outL, outR);
         for (std::int32_t n = from; n < to;) {
             if (k == a.count) {
                 if (k > 0) {

@@ -246,9 +246,7 @@ void ResonatorBank::endGlide() {
 }
 
 bool ResonatorBank::gliding() const {
-    // Bitwise equal: the glide steps then leave both values exactly as they are.
-    return bits(state_.tuning) != snapshot_.tuningTarget ||
-           bits(state_.detune) != snapshot_.detuneTarget;
+    return bankkernel::stillGliding(state_);
 }
 
 bool ResonatorBank::steadyPositionsHold(const LengthKey& key) {
@@ -263,17 +261,16 @@ bool ResonatorBank::steadyPositionsHold(const LengthKey& key) {
     return advancesByOne_;
 }
 
-// The usual one-sample block (positions advancing, nothing pending, nothing changed) jumps
-// straight into its step; everything else goes through processBlock(). A step is only chosen
-// after a snapshot was adopted.
+// The usual one-sample block (nothing pending, nothing changed, the positions advancing or a glide
+// running) jumps straight into its step; everything else goes through processBlock(). A step is
+// only chosen after a snapshot was adopted.
 void ResonatorBank::process(const float* inL, const float* inR, float* outL, float* outR,
                             std::int32_t frames, float sampleRate) {
-    if (frames == 1 && oneSample_ != nullptr &&
-        pendingResets_.load(std::memory_order_acquire) == 0 && unchanged(sampleRate, outL == outR))
-        return oneSample_(state_, inL, inR, outL, outR);
-    if (frames == 1 && glideOne_ != nullptr &&
-        pendingResets_.load(std::memory_order_acquire) == 0 && unchanged(sampleRate, outL == outR))
-        return glideOneSample(inL, inR, outL, outR);
+    if (frames == 1 && pendingResets_.load(std::memory_order_acquire) == 0 &&
+        unchanged(sampleRate, outL == outR)) {
+        if (oneSample_ != nullptr) return oneSample_(state_, inL, inR, outL, outR);
+        if (glideOne_ != nullptr) return glideOneSample(inL, inR, outL, outR);
+    }
     processBlock(inL, inR, outL, outR, frames, sampleRate);
 }
 
