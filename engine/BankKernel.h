@@ -264,8 +264,11 @@ LYRE_INLINE void runFrames(const Block& b, States& s, float* frame, const std::i
     for (int i = 0; i < kCount; ++i)
         offset[i] = at[i];
     const std::int32_t end = n + count;
+    // Compared with the last sample that can open a pair: n + 2 <= end would cost the loop an
+    // addition per pair.
+    const std::int32_t lastPairStart = end - 1;
     if (pairs)
-        for (; n + 2 <= end; n += 2, frame += 2 * kCount)
+        for (; n < lastPairStart; n += 2, frame += 2 * kCount)
             samplePair<Wide, Bypassed, MonoOut, Careful>(b, s, frame, offset, frame + kCount,
                                                          offset, o, inL, inR, outL, outR, n);
     for (; n < end; ++n, frame += kCount) {
