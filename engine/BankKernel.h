@@ -476,12 +476,21 @@ LYRE_INLINE bool stillGliding(const State& st) {
                std::bit_cast<std::uint32_t>(st.block.detuneTarget);
 }
 
+template <bool Wide> LYRE_INLINE void fillAheadOutOfLine(State& st, const Block& b) {
+    if constexpr (Wide)
+        wideFillAhead(st, b);
+    else
+        plainFillAhead(st, b);
+}
+
 // Sample n of a block on its own while the look-ahead runs: its next sample, after a new stretch
 // when the last one is used up.
 template <bool Wide, bool Bypassed, bool MonoOut>
-LYRE_INLINE void nextOfStretch(State& st, const Block& b, const float* inL, const float* inR,
-                               float* outL, float* outR, std::int32_t n) {
+LYRE_INLINE void lookAheadOne(State& st, const Block& b, const float* inL, const float* inR,
+                              float* outL, float* outR, std::int32_t n) {
     State::Ahead& a = st.ahead;
+    if (a.next == a.count) [[unlikely]]
+        fillAheadOutOfLine<Wide>(st, b);
     if (a.careful) [[unlikely]]
         sampleOnItsOwn<Wide, Bypassed, MonoOut, true>(st, b, a.at[a.current], inL, inR, outL, outR,
                                                       n);
@@ -495,53 +504,12 @@ LYRE_INLINE void nextOfStretch(State& st, const Block& b, const float* inL, cons
     if (k + 1 < a.count && ((a.changes >> (k + 1)) & 1u)) a.current = k + 1;
 }
 
-template <bool Wide> LYRE_INLINE void fillAheadOutOfLine(State& st, const Block& b) {
-    if constexpr (Wide)
-        wideFillAhead(st, b);
-    else
-        plainFillAhead(st, b);
-}
-
-template <bool Wide, bool Bypassed, bool MonoOut>
-LYRE_INLINE void lookAheadOne(State& st, const Block& b, const float* inL, const float* inR,
-                              float* outL, float* outR, std::int32_t n) {
-    if (st.ahead.next == st.ahead.count) [[unlikely]]
-        fillAheadOutOfLine<Wide>(st, b);
-    nextOfStretch<Wide, Bypassed, MonoOut>(st, b, inL, inR, outL, outR, n);
-}
-
-// The one-sample glide step that first needs a new stretch, out of line: with a call on its
-// common path, every step would save and restore the registers a call may clobber.
-template <bool Wide, bool Bypassed, bool MonoOut>
-LYRE_INLINE bool refillAndStep(State& st, const float* inL, const float* inR, float* outL,
-                               float* outR) {
-    fillAheadOutOfLine<Wide>(st, st.block);
-    nextOfStretch<Wide, Bypassed, MonoOut>(st, st.block, inL, inR, outL, outR, 0);
-    return stillGliding(st);
-}
-template <bool Bypassed, bool MonoOut>
-[[gnu::noinline]] __attribute__((target("avx2"))) bool
-wideRefillAndStep(State& st, const float* inL, const float* inR, float* outL, float* outR) {
-    return refillAndStep<true, Bypassed, MonoOut>(st, inL, inR, outL, outR);
-}
-template <bool Bypassed, bool MonoOut>
-[[gnu::noinline]] bool plainRefillAndStep(State& st, const float* inL, const float* inR,
-                                          float* outL, float* outR) {
-    return refillAndStep<false, Bypassed, MonoOut>(st, inL, inR, outL, outR);
-}
-
 // A whole block of one sample while a glide runs, from the state alone. Returns whether the glide
 // goes on.
 template <bool Wide, bool Bypassed, bool MonoOut>
 LYRE_INLINE bool stepGliding(State& st, const float* inL, const float* inR, float* outL,
                              float* outR) {
-    if (st.ahead.next == st.ahead.count) [[unlikely]] {
-        if constexpr (Wide)
-            return wideRefillAndStep<Bypassed, MonoOut>(st, inL, inR, outL, outR);
-        else
-            return plainRefillAndStep<Bypassed, MonoOut>(st, inL, inR, outL, outR);
-    }
-    nextOfStretch<Wide, Bypassed, MonoOut>(st, st.block, inL, inR, outL, outR, 0);
+    lookAheadOne<Wide, Bypassed, MonoOut>(st, st.block, inL, inR, outL, outR, 0);
     return stillGliding(st);
 }
 
