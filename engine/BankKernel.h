@@ -277,56 +277,28 @@ LYRE_INLINE void runFrames(const Block& b, States& s, float* frame, const std::i
     }
 }
 
-LYRE_INLINE void widenOffsets(const std::int32_t* at, std::ptrdiff_t* offset) {
-    for (int i = 0; i < kCount; ++i)
-        offset[i] = at[i];
-}
-
-// Samples k .. end - 1 of the look-ahead stretch (sample n of the block on), in runs of equal
-// distances. A run of odd length ends with a pair whose second sample opens the next run.
+// Samples k .. end - 1 of the look-ahead stretch (sample n of the block on), each reading at
+// the distances of its own entry: a pair may read at two.
 template <bool Wide, bool Bypassed, bool MonoOut, bool Careful>
-LYRE_INLINE void runStretch(const Block& b, States& s, float* frame, State::Ahead& a,
+LYRE_INLINE void runStretch(const Block& b, States& s, float* frame, const State::Ahead& a,
                             std::int32_t k, std::int32_t end, float& o, bool pairs,
                             const float* inL, const float* inR, float* outL, float* outR,
                             std::int32_t n) {
-    std::ptrdiff_t offset[kCount], next[kCount];
-    widenOffsets(a.at[a.current], offset);
-    while (k < end) {
-        const std::int32_t change = nextChange(a, k);
-        const std::int32_t stop = std::min(change, end);
-        if (pairs)
-            for (; k + 2 <= stop; k += 2, n += 2, frame += 2 * kCount)
-                samplePair<Wide, Bypassed, MonoOut, Careful>(b, s, frame, offset, frame + kCount,
-                                                             offset, o, inL, inR, outL, outR, n);
-        if (k + 1 == stop && pairs && stop < end) {
-            widenOffsets(a.at[change], next);
-            samplePair<Wide, Bypassed, MonoOut, Careful>(b, s, frame, offset, frame + kCount, next,
-                                                         o, inL, inR, outL, outR, n);
-            k += 2;
-            n += 2;
-            frame += 2 * kCount;
-            a.current = k < a.count && ((a.changes >> k) & 1u) ? k : change;
-            widenOffsets(a.at[a.current], offset);
-            continue;
-        }
-        if (k < stop) {
-            sample<Wide, Bypassed, MonoOut, Careful>(b, s, frame, offset, o, inL, inR, outL, outR,
-                                                     n);
-            o = -o;
-            ++k;
-            ++n;
-            frame += kCount;
-        }
-        if (k == change && k < a.count) {
-            a.current = k;
-            widenOffsets(a.at[k], offset);
-        }
+    if (pairs)
+        for (; k + 1 < end; k += 2, n += 2, frame += 2 * kCount)
+            samplePair<Wide, Bypassed, MonoOut, Careful>(b, s, frame, a.at[a.entry[k]],
+                                                         frame + kCount, a.at[a.entry[k + 1]], o,
+                                                         inL, inR, outL, outR, n);
+    for (; k < end; ++k, ++n, frame += kCount) {
+        sample<Wide, Bypassed, MonoOut, Careful>(b, s, frame, a.at[a.entry[k]], o, inL, inR, outL,
+                                                 outR, n);
+        o = -o;
     }
 }
 
-// The same out of line: inlined into the look-ahead loop, the runs compete with the stretch's
-// bookkeeping for registers and reload every distance on every sample. Out of line, the values
-// are copied into locals that nothing the loop stores can alias, so they stay in registers.
+// The same out of line: inlined into the look-ahead loop, the samples compete with the stretch's
+// bookkeeping for registers. Out of line, the block's values and the states are copied into
+// locals that nothing the loop stores can alias, so they stay in registers.
 template <bool Wide, bool Bypassed, bool MonoOut>
 LYRE_INLINE void stretchWithLocals(const Block& b, States& s, float* frame, State::Ahead& a,
                                    std::int32_t k, std::int32_t end, float& o, bool pairs,
@@ -491,17 +463,16 @@ LYRE_INLINE void lookAheadOne(State& st, const Block& b, const float* inL, const
     State::Ahead& a = st.ahead;
     if (a.next == a.count) [[unlikely]]
         fillAheadOutOfLine<Wide>(st, b);
+    const std::int32_t k = a.next;
     if (a.careful) [[unlikely]]
-        sampleOnItsOwn<Wide, Bypassed, MonoOut, true>(st, b, a.at[a.current], inL, inR, outL, outR,
+        sampleOnItsOwn<Wide, Bypassed, MonoOut, true>(st, b, a.at[a.entry[k]], inL, inR, outL, outR,
                                                       n);
     else
-        sampleOnItsOwn<Wide, Bypassed, MonoOut, false>(st, b, a.at[a.current], inL, inR, outL, outR,
-                                                       n);
-    const std::int32_t k = a.next;
+        sampleOnItsOwn<Wide, Bypassed, MonoOut, false>(st, b, a.at[a.entry[k]], inL, inR, outL,
+                                                       outR, n);
     st.tuning = a.tuning[k];
     st.detune = a.detune[k];
     a.next = k + 1;
-    if (k + 1 < a.count && ((a.changes >> (k + 1)) & 1u)) a.current = k + 1;
 }
 
 // A whole block of one sample while a glide runs, from the state alone. Returns whether the glide

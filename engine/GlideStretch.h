@@ -408,10 +408,13 @@ template <bool Wide> LYRE_INLINE void fillAhead(State& st, const Block& b) {
         if (change != 0) moving[movers++] = i;
     }
 
-    // The distances in force from each change on.
+    // The distances in force from each change on, and each sample's entry: every change's
+    // number runs to the end, and a later one writes over it from its own sample on.
+    std::memset(a.entry, 0, kAhead);
     std::int32_t previous = 0;
     for (std::uint32_t left = any; left != 0; left &= left - 1) {
         const int k = std::countr_zero(left);
+        std::memset(a.entry + k, k, kAhead);
         for (int q = 0; q < kQuads; ++q)
             storeInts(a.at[k] + 4 * q, loadInts(a.at[previous] + 4 * q));
         for (int m = 0; m < movers; ++m) {
@@ -420,18 +423,10 @@ template <bool Wide> LYRE_INLINE void fillAhead(State& st, const Block& b) {
         }
         previous = k;
     }
-    a.changes = any;
-    a.current = 0;
     a.pairs = !ahead && pairsAllowed(a.at[0]);
     a.careful = own || !ownFrameUnread(a.at[0]);
     a.next = 0;
     a.count = count;
-}
-
-// The first change after sample k of the stretch, or its end.
-LYRE_INLINE std::int32_t nextChange(const State::Ahead& a, std::int32_t k) {
-    const std::uint32_t later = a.changes & ~((2u << k) - 1u);
-    return later != 0 ? std::countr_zero(later) : a.count;
 }
 
 // While a stretch is under way the read positions the next sample starts from are only kept
@@ -443,7 +438,7 @@ LYRE_INLINE void settleReads(State& st) {
         for (int q = 0; q < kQuads; ++q)
             storeInts(st.read + 4 * q, loadInts(a.after + 4 * q));
     else
-        readsFromDeltas(a.at[a.current], st.write, st.read);
+        readsFromDeltas(a.at[a.entry[a.next]], st.write, st.read);
 }
 
 } // namespace bankkernel

@@ -73,14 +73,15 @@ class ResonatorBank {
         float detune = 0.0f;
         // Glide steps and read distances of the samples to come (see GlideStretch.h), kept from
         // block to block while the values they come from stay the same. Sample k leaves glide
-        // values tuning[k] and detune[k]; it reads at the distances of entry `current`, the last
-        // change at or before it; at[j] holds distances only for j = 0 and the bits of changes.
+        // values tuning[k] and detune[k]; it reads at the distances of entry `entry[k]`, the
+        // last change at or before it; at[j] holds distances only for j = 0 and the changes.
         struct Ahead {
             alignas(16) std::int32_t at[kAhead][strings::kCount];
+            // Twice the length: fillAhead() writes a whole stretch's worth from any sample on.
+            std::uint8_t entry[2 * kAhead];
             alignas(16) std::int32_t after[strings::kCount]; // positions of the sample after
             float tuning[kAhead], detune[kAhead];
-            std::uint32_t changes = 0;
-            std::int32_t current = 0, next = 0, count = 0;
+            std::int32_t next = 0, count = 0;
             bool pairs = false;   // whether every entry allows two samples at a time
             bool careful = false; // whether an entry reads the frame being written
         } ahead;
