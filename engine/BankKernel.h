@@ -17,6 +17,9 @@
 #include "engine/WideConversions.h"
 
 #define LYRE_INLINE [[gnu::always_inline]] inline
+// The short loops over quads and taps are unrolled by pragma: GCC 12 keeps their vectors in
+// stack slots unless it unrolls them before its scalar replacement, and a sample on its own then
+// stores its reads and states there for nothing.
 
 namespace bankkernel {
 
@@ -66,6 +69,7 @@ template <class Index> LYRE_INLINE Reads loadReads(const float* frame, const Ind
     // x_i is string i's filter input; the other quads alike.
     static constexpr int kNear[kQuads][2] = {{0, 1}, {2, 3}, {4, 5}};
     static constexpr int kFar[kQuads][2] = {{10, 11}, {8, 9}, {6, 7}};
+#pragma GCC unroll 6
     for (int q = 0; q < kQuads; ++q) {
         const Float4 near = loadPairs(frame, at[kNear[q][0]], at[kNear[q][1]]);
         const Float4 far = loadPairs(frame, at[kFar[q][0]], at[kFar[q][1]]);
@@ -78,6 +82,7 @@ template <class Index> LYRE_INLINE Reads loadReads(const float* frame, const Ind
 // Step 3 for one sample: the damping filters, from the reads of the frame at the write position.
 template <bool Wide> LYRE_INLINE void filters(const Block& b, States& s, const Reads& r) {
     const Double4 c = {b.damping, b.damping, b.damping, b.damping};
+#pragma GCC unroll 6
     for (int q = 0; q < kQuads; ++q) {
         Double4 x;
         widen<Wide>(r.in[q], x);
@@ -90,7 +95,8 @@ template <bool Wide> LYRE_INLINE void filters(const Block& b, States& s, const R
 LYRE_INLINE void writeFrame(const Block& b, const States& s, float* frame, double e) {
     const Double4 excitation = {e, e, e, e};
     const Double4 g = {b.feedback, b.feedback, b.feedback, b.feedback};
-    // (s0, s1, s10, s11) to lines 0, 11, 1, 10, and the other quads alike.
+// (s0, s1, s10, s11) to lines 0, 11, 1, 10, and the other quads alike.
+#pragma GCC unroll 6
     for (int q = 0; q < kQuads; ++q) {
         const Float4 w = __builtin_convertvector(excitation + g * s.quad[q], Float4);
         *reinterpret_cast<Float4Unaligned*>(frame + 4 * q) =
@@ -145,6 +151,7 @@ LYRE_INLINE void sample(const Block& b, States& s, float* frame, const Index* at
     sum = _mm_add_pd(sum, high(s.quad[2]));
     sum = _mm_add_pd(sum, high(s.quad[1]));
     sum = _mm_add_pd(sum, high(s.quad[0]));
+#pragma GCC unroll 6
     for (int m = 0; m < kCount / 2; ++m)
         sum = _mm_add_pd(sum, tapsAt(r, m));
 
@@ -211,6 +218,7 @@ LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const Inde
     sum = sum + __builtin_shufflevector(first.quad[2], s.quad[2], 2, 3, 6, 7);
     sum = sum + __builtin_shufflevector(first.quad[1], s.quad[1], 2, 3, 6, 7);
     sum = sum + __builtin_shufflevector(first.quad[0], s.quad[0], 2, 3, 6, 7);
+#pragma GCC unroll 6
     for (int m = 0; m < kCount / 2; ++m) {
         Double4 t;
         widen<Wide>(tapsAt(r0, r1, m), t);
@@ -399,6 +407,7 @@ template <bool Wide, bool Bypassed, bool MonoOut, bool Careful>
 LYRE_INLINE void sampleOnItsOwn(State& st, const Block& b, const std::int32_t* at, const float* inL,
                                 const float* inR, float* outL, float* outR, std::int32_t n) {
     States s;
+#pragma GCC unroll 6
     for (int q = 0; q < kQuads; ++q)
         load4(s.quad[q], &st.filter[4 * q]);
     const float o = n % 2 == 0 ? kDenormalOffset : -kDenormalOffset;
@@ -407,6 +416,7 @@ LYRE_INLINE void sampleOnItsOwn(State& st, const Block& b, const std::int32_t* a
     float* frame = b.lines + st.write * kCount;
     asm("" : "+r"(frame));
     sample<Wide, Bypassed, MonoOut, Careful>(b, s, frame, at, o, inL, inR, outL, outR, n);
+#pragma GCC unroll 6
     for (int q = 0; q < kQuads; ++q)
         store4(&st.filter[4 * q], s.quad[q]);
     st.write = (st.write + 1) & kLineMask;
@@ -455,14 +465,11 @@ template <bool Wide> LYRE_INLINE void fillAheadOutOfLine(State& st, const Block&
         plainFillAhead(st, b);
 }
 
-// Sample n of a block on its own while the look-ahead runs: its next sample, after a new stretch
-// when the last one is used up.
+// Sample n of a block on its own from a stretch that has it: the look-ahead's next sample.
 template <bool Wide, bool Bypassed, bool MonoOut>
-LYRE_INLINE void lookAheadOne(State& st, const Block& b, const float* inL, const float* inR,
-                              float* outL, float* outR, std::int32_t n) {
+LYRE_INLINE void stepAhead(State& st, const Block& b, const float* inL, const float* inR,
+                           float* outL, float* outR, std::int32_t n) {
     State::Ahead& a = st.ahead;
-    if (a.next == a.count) [[unlikely]]
-        fillAheadOutOfLine<Wide>(st, b);
     const std::int32_t k = a.next;
     if (a.careful) [[unlikely]]
         sampleOnItsOwn<Wide, Bypassed, MonoOut, true>(st, b, a.at[a.entry[k]], inL, inR, outL, outR,
@@ -475,12 +482,45 @@ LYRE_INLINE void lookAheadOne(State& st, const Block& b, const float* inL, const
     a.next = k + 1;
 }
 
+// The same after a new stretch when the last one is used up.
+template <bool Wide, bool Bypassed, bool MonoOut>
+LYRE_INLINE void lookAheadOne(State& st, const Block& b, const float* inL, const float* inR,
+                              float* outL, float* outR, std::int32_t n) {
+    if (st.ahead.next == st.ahead.count) [[unlikely]]
+        fillAheadOutOfLine<Wide>(st, b);
+    stepAhead<Wide, Bypassed, MonoOut>(st, b, inL, inR, outL, outR, n);
+}
+
+// A whole block of one sample while a glide runs, its stretch used up, out of line: with the call
+// into the fill on its path, every one-sample step would save and restore the registers that
+// keep its arguments. Returns whether the glide goes on.
+template <bool Bypassed, bool MonoOut>
+[[gnu::noinline]] __attribute__((target("avx2"))) bool
+wideRefilledStep(State& st, const float* inL, const float* inR, float* outL, float* outR) {
+    wideFillAhead(st, st.block);
+    stepAhead<true, Bypassed, MonoOut>(st, st.block, inL, inR, outL, outR, 0);
+    return stillGliding(st);
+}
+template <bool Bypassed, bool MonoOut>
+[[gnu::noinline]] bool plainRefilledStep(State& st, const float* inL, const float* inR, float* outL,
+                                         float* outR) {
+    plainFillAhead(st, st.block);
+    stepAhead<false, Bypassed, MonoOut>(st, st.block, inL, inR, outL, outR, 0);
+    return stillGliding(st);
+}
+
 // A whole block of one sample while a glide runs, from the state alone. Returns whether the glide
 // goes on.
 template <bool Wide, bool Bypassed, bool MonoOut>
 LYRE_INLINE bool stepGliding(State& st, const float* inL, const float* inR, float* outL,
                              float* outR) {
-    lookAheadOne<Wide, Bypassed, MonoOut>(st, st.block, inL, inR, outL, outR, 0);
+    if (st.ahead.next == st.ahead.count) [[unlikely]] {
+        if constexpr (Wide)
+            return wideRefilledStep<Bypassed, MonoOut>(st, inL, inR, outL, outR);
+        else
+            return plainRefilledStep<Bypassed, MonoOut>(st, inL, inR, outL, outR);
+    }
+    stepAhead<Wide, Bypassed, MonoOut>(st, st.block, inL, inR, outL, outR, 0);
     return stillGliding(st);
 }
 
