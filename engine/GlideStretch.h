@@ -25,6 +25,8 @@ namespace bankkernel {
 using Block = ResonatorBank::Block;
 using State = ResonatorBank::State;
 inline constexpr std::int32_t kAhead = ResonatorBank::kAhead;
+// A stretch's changes are the bits of one 32-bit word, and its samples' entries are bytes.
+static_assert(kAhead <= 32);
 
 LYRE_INLINE void glideDetune(float& detune, float target) {
     const double d = static_cast<double>(target) - static_cast<double>(detune);
