@@ -95,9 +95,9 @@ template <bool Wide> LYRE_INLINE void filters(const Block& b, States& s, const R
 LYRE_INLINE void writeFrame(const Block& b, const States& s, float* frame, double e) {
     const Double4 excitation = {e, e, e, e};
     const Double4 g = {b.feedback, b.feedback, b.feedback, b.feedback};
-// (s0, s1, s10, s11) to lines 0, 11, 1, 10, and the other quads alike.
 #pragma GCC unroll 6
     for (int q = 0; q < kQuads; ++q) {
+        // (s0, s1, s10, s11) to lines 0, 11, 1, 10, and the other quads alike.
         const Float4 w = __builtin_convertvector(excitation + g * s.quad[q], Float4);
         *reinterpret_cast<Float4Unaligned*>(frame + 4 * q) =
             __builtin_shufflevector(w, w, 0, 3, 1, 2);
