@@ -7,6 +7,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <emmintrin.h>
 
 #include "engine/FrameDistances.h"
@@ -249,6 +250,97 @@ LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const Inde
     }
 }
 
+// Samples n to n+3 (four consecutive frames, read at the same distances), the sums, blends and
+// outputs of all four in one vector: lanes (left n, right n, ... left n+3, right n+3), each lane
+// doing the operations of sample() in its order. All four inputs are read before any output is
+// written, and the four left outputs stored before the right ones (see quadBuffersAllowed()).
+// Stereo outputs only; inside the AVX-512 kernels only.
+template <bool Bypassed>
+LYRE_INLINE void sampleQuad(const Block& b, States& s, float* frame, const std::ptrdiff_t* at,
+                            float o, const float* inL, const float* inR, float* outL, float* outR,
+                            std::int32_t n) {
+    Float4 left, right;
+    std::memcpy(&left, inL + n, sizeof left);
+    std::memcpy(&right, inR + n, sizeof right);
+    const Float8 raw = __builtin_shufflevector(left, right, 0, 4, 1, 5, 2, 6, 3, 7);
+    const Float8 offset = {o, o, -o, -o, o, o, -o, -o};
+    Float8 excite, dry;
+    if constexpr (!Bypassed) {
+        excite = dry = raw + offset;
+    } else {
+        excite = offset;
+        dry = raw;
+    }
+    Double8 x;
+    widen8(excite, x);
+    const Double8 e =
+        kExcitationScale * (x + __builtin_shufflevector(x, x, 1, 0, 3, 2, 5, 4, 7, 6));
+
+    States states[4];
+    Reads reads[4];
+#pragma GCC unroll 4
+    for (int j = 0; j < 4; ++j) {
+        reads[j] = loadReads(frame + j * kCount, at);
+        filters<true>(b, s, reads[j]);
+        writeFrame(b, s, frame + j * kCount, e[2 * j]);
+        states[j] = s;
+    }
+
+    // 6: as in samplePair(), the state pairs (s0, s1), (s2, s3)... of all four samples first.
+    Double8 term[kQuads][2];
+#pragma GCC unroll 3
+    for (int q = 0; q < kQuads; ++q) {
+        const Double4 low01 =
+            __builtin_shufflevector(states[0].quad[q], states[1].quad[q], 0, 1, 4, 5);
+        const Double4 low23 =
+            __builtin_shufflevector(states[2].quad[q], states[3].quad[q], 0, 1, 4, 5);
+        const Double4 high01 =
+            __builtin_shufflevector(states[0].quad[q], states[1].quad[q], 2, 3, 6, 7);
+        const Double4 high23 =
+            __builtin_shufflevector(states[2].quad[q], states[3].quad[q], 2, 3, 6, 7);
+        term[q][0] = __builtin_shufflevector(low01, low23, 0, 1, 2, 3, 4, 5, 6, 7);
+        term[q][1] = __builtin_shufflevector(high01, high23, 0, 1, 2, 3, 4, 5, 6, 7);
+    }
+    Double8 sum = term[0][0] + term[1][0];
+    sum = sum + term[2][0];
+    sum = sum + term[2][1];
+    sum = sum + term[1][1];
+    sum = sum + term[0][1];
+#pragma GCC unroll 6
+    for (int m = 0; m < kCount / 2; ++m) {
+        const Float4 first = tapsAt(reads[0], reads[1], m), second = tapsAt(reads[2], reads[3], m);
+        Double8 t;
+        widen8(__builtin_shufflevector(first, second, 0, 1, 2, 3, 4, 5, 6, 7), t);
+        sum = sum + t;
+    }
+
+    // 7
+    Double8 d;
+    widen8(dry, d);
+    const Float8 y = __builtin_convertvector(d + b.mix * (kWetScale * sum - d), Float8);
+
+    // 11
+    Double8 yd;
+    widen8(y, yd);
+    const Float8 out = __builtin_convertvector(b.outputGain * yd, Float8);
+    const Float4 outLeft = __builtin_shufflevector(out, out, 0, 2, 4, 6);
+    const Float4 outRight = __builtin_shufflevector(out, out, 1, 3, 5, 7);
+    std::memcpy(outL + n, &outLeft, sizeof outLeft);
+    std::memcpy(outR + n, &outRight, sizeof outRight);
+}
+
+// Whether four samples at a time may read the inputs of n+1 to n+3 before writing the outputs of
+// n, and write all four left outputs before the right ones.
+inline bool quadBuffersAllowed(const float* inL, const float* inR, const float* outL,
+                               const float* outR) {
+    const auto at = [](const float* p) { return reinterpret_cast<std::uintptr_t>(p); };
+    if (at(outR) < at(outL + 4) && at(outL) < at(outR + 4)) return false;
+    for (const float* out : {outL, outR})
+        for (const float* in : {inL, inR})
+            if (at(out) > at(in) && at(out) < at(in + 4)) return false;
+    return true;
+}
+
 // Whether pairs may read the inputs of sample n+1 before writing the outputs of sample n, and
 // write both left outputs before both right ones.
 inline bool pairedBuffersAllowed(const float* inL, const float* inR, const float* outL,
@@ -262,11 +354,12 @@ inline bool pairedBuffersAllowed(const float* inL, const float* inR, const float
             if (at(out) == in) return false;
     return true;
 }
-// `count` samples from sample n on, all reading at the same distances from consecutive frames.
-template <bool Wide, bool Bypassed, bool MonoOut, bool Careful>
+// `count` samples from sample n on, all reading at the same distances from consecutive frames;
+// with Quads (the AVX-512 kernels), four at a time while `quads` allows.
+template <bool Wide, bool Bypassed, bool MonoOut, bool Careful, bool Quads = false>
 LYRE_INLINE void runFrames(const Block& b, States& s, float* frame, const std::int32_t* at,
                            float& o, bool pairs, const float* inL, const float* inR, float* outL,
-                           float* outR, std::int32_t n, std::int32_t count) {
+                           float* outR, std::int32_t n, std::int32_t count, bool quads = false) {
     // Widened once: the loop then addresses every read straight from a register or its slot.
     std::ptrdiff_t offset[kCount];
     for (int i = 0; i < kCount; ++i)
@@ -275,6 +368,12 @@ LYRE_INLINE void runFrames(const Block& b, States& s, float* frame, const std::i
     // Compared with the last sample that can open a pair: n + 2 <= end would cost the loop an
     // addition per pair.
     const std::int32_t lastPairStart = end - 1;
+    if constexpr (Quads) {
+        const std::int32_t lastQuadStart = end - 3;
+        if (quads)
+            for (; n < lastQuadStart; n += 4, frame += 4 * kCount)
+                sampleQuad<Bypassed>(b, s, frame, offset, o, inL, inR, outL, outR, n);
+    }
     if (pairs)
         for (; n < lastPairStart; n += 2, frame += 2 * kCount)
             samplePair<Wide, Bypassed, MonoOut, Careful>(b, s, frame, offset, frame + kCount,
@@ -354,15 +453,15 @@ LYRE_INLINE void stretchOutOfLine(const Block& b, States& s, float* frame, State
 }
 
 // The steady runs out of line as well, the same way.
-template <bool Wide, bool Bypassed, bool MonoOut>
+template <bool Wide, bool Bypassed, bool MonoOut, bool Quads = false>
 LYRE_INLINE void framesWithLocals(const Block& b, States& s, float* frame, const std::int32_t* at,
                                   float& o, bool pairs, const float* inL, const float* inR,
                                   float* outL, float* outR, std::int32_t n, std::int32_t count) {
     const Block values = b;
     States states = s;
     float offset = o;
-    runFrames<Wide, Bypassed, MonoOut, false>(values, states, frame, at, offset, pairs, inL, inR,
-                                              outL, outR, n, count);
+    runFrames<Wide, Bypassed, MonoOut, false, Quads>(values, states, frame, at, offset, pairs, inL,
+                                                     inR, outL, outR, n, count, Quads);
     s = states;
     o = offset;
 }
@@ -374,6 +473,15 @@ wideFrames(const Block& b, States& s, float* frame, const std::int32_t* at, floa
     framesWithLocals<true, Bypassed, MonoOut>(b, s, frame, at, o, pairs, inL, inR, outL, outR, n,
                                               count);
 }
+// Four samples a step: stereo outputs, distances and buffers that allow it (the caller checks).
+template <bool Bypassed>
+[[gnu::noinline]] __attribute__((target("avx2,avx512f,avx512vl,avx512dq"))) void
+quadFrames(const Block& b, States& s, float* frame, const std::int32_t* at, float& o,
+           const float* inL, const float* inR, float* outL, float* outR, std::int32_t n,
+           std::int32_t count) {
+    framesWithLocals<true, Bypassed, false, true>(b, s, frame, at, o, true, inL, inR, outL, outR, n,
+                                                  count);
+}
 template <bool Bypassed, bool MonoOut>
 [[gnu::noinline]] void plainFrames(const Block& b, States& s, float* frame, const std::int32_t* at,
                                    float& o, bool pairs, const float* inL, const float* inR,
@@ -383,8 +491,12 @@ template <bool Bypassed, bool MonoOut>
 }
 template <bool Wide, bool Bypassed, bool MonoOut>
 LYRE_INLINE void framesOutOfLine(const Block& b, States& s, float* frame, const std::int32_t* at,
-                                 float& o, bool pairs, const float* inL, const float* inR,
-                                 float* outL, float* outR, std::int32_t n, std::int32_t count) {
+                                 float& o, bool pairs, bool quads, const float* inL,
+                                 const float* inR, float* outL, float* outR, std::int32_t n,
+                                 std::int32_t count) {
+    if constexpr (Wide && !MonoOut) {
+        if (quads) return quadFrames<Bypassed>(b, s, frame, at, o, inL, inR, outL, outR, n, count);
+    }
     if constexpr (Wide)
         wideFrames<Bypassed, MonoOut>(b, s, frame, at, o, pairs, inL, inR, outL, outR, n, count);
     else
@@ -545,6 +657,8 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
 
     if constexpr (P == Positions::Advanced) {
         const bool buffersPair = pairedBuffersAllowed(inL, inR, outL, outR);
+        const bool buffersQuad =
+            !MonoOut && b.quads && buffersPair && quadBuffersAllowed(inL, inR, outL, outR);
         // Between wraps every position moves with the write position, so the distances hold;
         // the positions themselves are only worked out again when a run ends.
         for (std::int32_t n = from; n < to;) {
@@ -555,9 +669,9 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
                                                          o, buffersPair && st.steadyPairs, inL, inR,
                                                          outL, outR, n, length);
             else
-                framesOutOfLine<Wide, Bypassed, MonoOut>(b, s, b.lines + write * kCount, st.delta,
-                                                         o, buffersPair && st.steadyPairs, inL, inR,
-                                                         outL, outR, n, length);
+                framesOutOfLine<Wide, Bypassed, MonoOut>(
+                    b, s, b.lines + write * kCount, st.delta, o, buffersPair && st.steadyPairs,
+                    buffersQuad && st.steadyPairs, inL, inR, outL, outR, n, length);
             write = (write + length) & kLineMask;
             st.steadyRun -= length;
             n += length;

@@ -1,5 +1,6 @@
 #include "engine/ResonatorBank.h"
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cstring>
@@ -86,8 +87,20 @@ constexpr KernelTable<Positions::Recomputed> kRecomputed[2] = {
     kernels<Positions::Recomputed, false>(), kernels<Positions::Recomputed, true>()};
 constexpr KernelTable<Positions::Advanced> kAdvanced[2] = {kernels<Positions::Advanced, false>(),
                                                            kernels<Positions::Advanced, true>()};
-// A byte rather than a bool: compared with the snapshot every block without normalising.
-std::atomic<std::uint8_t> wide{kHasAvx2};
+// Everything the four-sample step's 512-bit code uses, the registers' state saved by the system
+// included (which the runtime's check asks too). Not in 32-bit code: with eight vector registers
+// the step would keep most of its vectors on the stack.
+const bool kHasAvx512 = sizeof(void*) == 8 && kHasAvx2 && __builtin_cpu_supports("avx512f") &&
+                        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq");
+using KernelSet = ResonatorBank::KernelSet;
+constexpr std::uint8_t setNumber(KernelSet set) {
+    return static_cast<std::uint8_t>(set);
+}
+const KernelSet kWidest = kHasAvx512 ? KernelSet::Avx512
+                          : kHasAvx2 ? KernelSet::Avx2
+                                     : KernelSet::Plain;
+// The set in use as a byte: compared with the snapshot every block without normalising.
+std::atomic<std::uint8_t> wide{setNumber(kWidest)};
 
 std::uint32_t bits(float x) {
     return std::bit_cast<std::uint32_t>(x);
@@ -103,9 +116,13 @@ ResonatorBank::ResonatorBank() : frames_(new Frame[kLineLength]()) {
     state_.block.inverse = reciprocals();
 }
 
+ResonatorBank::KernelSet ResonatorBank::useKernels(KernelSet widest) {
+    wide.store(std::min(setNumber(widest), setNumber(kWidest)), std::memory_order_relaxed);
+    return static_cast<KernelSet>(wide.load(std::memory_order_relaxed));
+}
+
 bool ResonatorBank::useWideKernels(bool wanted) {
-    wide.store(wanted && kHasAvx2, std::memory_order_relaxed);
-    return wide.load(std::memory_order_relaxed) != 0;
+    return useKernels(wanted ? KernelSet::Avx512 : KernelSet::Plain) != KernelSet::Plain;
 }
 
 float ResonatorBank::filterState(int string) const {
@@ -226,6 +243,7 @@ void ResonatorBank::adopt(const Snapshot& now) {
     state_.block.feedback = value(now.feedback);
     state_.block.damping = value(now.damping);
     const bool avx2 = now.wide != 0, bypassed = now.bypass != 0, monoOut = now.monoOut;
+    state_.block.quads = now.wide == setNumber(KernelSet::Avx512);
     recomputed_ = kRecomputed[avx2].at[bypassed][monoOut];
     advanced_ = kAdvanced[avx2].at[bypassed][monoOut];
     advancedOne_ = kOneSample[avx2][bypassed][monoOut];

@@ -26,8 +26,12 @@ class ResonatorBank {
     void process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t frames,
                  float sampleRate);
 
-    // The 256-bit kernels run when the processor has AVX2; tests switch them off to check the
-    // plain x86-64 ones too. Returns whether they are in use.
+    // The kernels: plain x86-64 (SSE2), 256-bit (AVX2), or 256-bit with the steady runs four
+    // samples a step in 512-bit registers (AVX-512). The widest the processor has runs; tests
+    // choose narrower sets to check them too. Each returns the set in use.
+    enum class KernelSet : std::uint8_t { Plain, Avx2, Avx512 };
+    static KernelSet useKernels(KernelSet widest);
+    // The widest set, or the plain one. Returns whether wide kernels are in use.
     static bool useWideKernels(bool wanted);
 
     // For tests: the state the next sample starts from.
@@ -52,6 +56,7 @@ class ResonatorBank {
         strings::RateTerms rate;
         strings::Reciprocals inverse;
         float* lines;
+        bool quads = false; // whether the steady runs may take four samples a step
     };
     // Owned by the audio thread; the per-sample kernels work on it.
     struct State {
@@ -67,7 +72,9 @@ class ResonatorBank {
         // written (see BankKernel.h), and how many samples that holds before a position wraps.
         alignas(16) std::int32_t delta[strings::kCount] = {};
         std::int32_t steadyRun = 0;
-        bool steadyPairs = false;   // whether the distances allow two samples at a time
+        // Whether the distances allow two samples at a time, and so four (the four-sample step
+        // orders the lines' reads and writes as the two-sample one does).
+        bool steadyPairs = false;
         bool steadyCareful = false; // whether a string reads the frame being written
         float tuning = 1.0f;
         float detune = 0.0f;

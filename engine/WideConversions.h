@@ -24,4 +24,17 @@ template <> [[gnu::always_inline]] inline void widen<true>(const Float4& f, Doub
 #endif
 }
 
+// Eight of each, for the steady step of four samples (only inside the AVX-512 kernels). Through
+// a reference: returned by value from a function without that target, the vector would change
+// the calling convention.
+using Float8 = float __attribute__((vector_size(32)));
+using Double8 = double __attribute__((vector_size(64)));
+[[gnu::always_inline]] inline void widen8(const Float8& f, Double8& d) {
+#if defined(__clang__)
+    d = __builtin_convertvector(f, Double8);
+#else
+    asm("vcvtps2pd %1, %0" : "=v"(d) : "v"(f));
+#endif
+}
+
 } // namespace bankkernel
