@@ -2,7 +2,7 @@
 // the Windows builds (under wine): the same cases as bank_vs_baseline at blocks of 512, each timed
 // in alternated rounds on the same input; prints the median of the per-round ratios and the
 // median nanoseconds per stereo sample of each.
-//   bank_ratio [rounds, default 31] [plain: time the kernels without AVX2]
+//   bank_ratio [rounds, default 31] [plain | avx2: time a narrower kernel set than the widest]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -80,9 +80,11 @@ double inTurn(int rounds, int samples, double* perSample, auto&& first, auto&& s
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 31;
-    // "plain" as the second argument times the kernels without AVX2.
-    const bool wide =
-        ResonatorBank::useWideKernels(!(argc > 2 && std::strcmp(argv[2], "plain") == 0));
+    using Set = ResonatorBank::KernelSet;
+    const char* narrower = argc > 2 ? argv[2] : "";
+    const Set set = ResonatorBank::useKernels(std::strcmp(narrower, "plain") == 0  ? Set::Plain
+                                              : std::strcmp(narrower, "avx2") == 0 ? Set::Avx2
+                                                                                   : Set::Avx512);
     const Input in;
     std::printf("%-22s %8s %14s %13s\n", "case (blocks of 512)", "speed-up", "baseline ns",
                 "shipped ns");
@@ -127,6 +129,8 @@ int main(int argc, char** argv) {
     std::printf(
         "\n64 instances in turn, 44100 Hz, blocks of 512: %.2fx (%.1f and %.1f ns per sample)\n",
         crowd, ns[0], ns[1]);
-    std::printf("wide kernels: %s\n", wide ? "AVX2" : "plain");
+    std::printf("kernels: %s\n", set == Set::Avx512 ? "AVX2, steady runs in AVX-512"
+                                 : set == Set::Avx2 ? "AVX2"
+                                                    : "plain");
     return 0;
 }
