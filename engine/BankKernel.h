@@ -174,6 +174,17 @@ LYRE_INLINE void sample(const Block& b, States& s, float* frame, const Index* at
     }
 }
 
+// Steps 1-2 for samples side by side: what excites the strings, and the dry signal.
+template <bool Bypassed, class V>
+LYRE_INLINE void exciteAndDry(const V& raw, const V& offset, V& excite, V& dry) {
+    if constexpr (!Bypassed) {
+        excite = dry = raw + offset;
+    } else {
+        excite = offset;
+        dry = raw;
+    }
+}
+
 // Samples n and n+1 (frames 0 and 1, read at at0 and at1), with the sums, blends and outputs of
 // both in one vector: lanes (left n, right n, left n+1, right n+1), each lane doing the operations
 // of sample() in its order; the taps of each are read as sample() reads them. The inputs of n+1
@@ -189,14 +200,8 @@ LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const Inde
     const Float4 both =
         reinterpret_cast<Float4>(_mm_loadh_pi(left, reinterpret_cast<const __m64*>(inR + n)));
     const Float4 raw = __builtin_shufflevector(both, both, 0, 2, 1, 3);
-    const Float4 offset = {o, o, -o, -o};
     Float4 excite, dry;
-    if constexpr (!Bypassed) {
-        excite = dry = raw + offset;
-    } else {
-        excite = offset;
-        dry = raw;
-    }
+    exciteAndDry<Bypassed>(raw, Float4{o, o, -o, -o}, excite, dry);
     // 4: the excitation of both samples at once; x + y equals y + x in every rounding.
     Double4 x;
     widen<Wide>(excite, x);
@@ -263,14 +268,8 @@ LYRE_INLINE void sampleQuad(const Block& b, States& s, float* frame, const std::
     std::memcpy(&left, inL + n, sizeof left);
     std::memcpy(&right, inR + n, sizeof right);
     const Float8 raw = __builtin_shufflevector(left, right, 0, 4, 1, 5, 2, 6, 3, 7);
-    const Float8 offset = {o, o, -o, -o, o, o, -o, -o};
     Float8 excite, dry;
-    if constexpr (!Bypassed) {
-        excite = dry = raw + offset;
-    } else {
-        excite = offset;
-        dry = raw;
-    }
+    exciteAndDry<Bypassed>(raw, Float8{o, o, -o, -o, o, o, -o, -o}, excite, dry);
     Double8 x;
     widen8(excite, x);
     const Double8 e =
