@@ -189,7 +189,7 @@ LYRE_INLINE void exciteAndDry(const V& raw, const V& offset, V& excite, V& dry) 
 // both in one vector: lanes (left n, right n, left n+1, right n+1), each lane doing the operations
 // of sample() in its order; the taps of each are read as sample() reads them. The inputs of n+1
 // are read before the outputs of n are written, so no output buffer may start one sample after
-// an input buffer (see pairedBuffersAllowed()).
+// an input buffer (see stepBuffersAllowed()).
 template <bool Wide, bool Bypassed, bool MonoOut, bool Careful, class Index>
 LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const Index* at0,
                             float* frame1, const Index* at1, float o, const float* inL,
@@ -246,7 +246,7 @@ LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const Inde
         outL[n + 1] = out[2];
     } else {
         // Both left samples, then both right ones: the buffers do not overlap (see
-        // pairedBuffersAllowed()).
+        // stepBuffersAllowed()).
         const Float4 out = __builtin_convertvector(b.outputGain * yd, Float4);
         const __m128 byChannel =
             reinterpret_cast<__m128>(__builtin_shufflevector(out, out, 0, 2, 1, 3));
@@ -258,7 +258,7 @@ LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const Inde
 // Samples n to n+3 (four consecutive frames, read at the same distances), the sums, blends and
 // outputs of all four in one vector: lanes (left n, right n, ... left n+3, right n+3), each lane
 // doing the operations of sample() in its order. All four inputs are read before any output is
-// written, and the four left outputs stored before the right ones (see quadBuffersAllowed()).
+// written, and the four left outputs stored before the right ones (see stepBuffersAllowed()).
 // Stereo outputs only; inside the AVX-512 kernels only.
 template <bool Bypassed>
 LYRE_INLINE void sampleQuad(const Block& b, States& s, float* frame, const std::ptrdiff_t* at,
@@ -328,37 +328,27 @@ LYRE_INLINE void sampleQuad(const Block& b, States& s, float* frame, const std::
     std::memcpy(outR + n, &outRight, sizeof outRight);
 }
 
-// Whether four samples at a time may read the inputs of n+1 to n+3 before writing the outputs of
-// n, and write all four left outputs before the right ones.
-inline bool quadBuffersAllowed(const float* inL, const float* inR, const float* outL,
+// Whether steps of `samples` samples may read the inputs of all of them before writing any
+// output, and store all their left outputs before the right ones: no output buffer starts less
+// than that many samples after an input buffer, and the two outputs are one buffer or lie at
+// least that far apart.
+inline bool stepBuffersAllowed(int samples, const float* inL, const float* inR, const float* outL,
                                const float* outR) {
     const auto at = [](const float* p) { return reinterpret_cast<std::uintptr_t>(p); };
-    if (at(outR) < at(outL + 4) && at(outL) < at(outR + 4)) return false;
+    const std::uintptr_t span = static_cast<std::uintptr_t>(samples) * sizeof(float);
+    if (outL != outR && at(outR) < at(outL) + span && at(outL) < at(outR) + span) return false;
     for (const float* out : {outL, outR})
         for (const float* in : {inL, inR})
-            if (at(out) > at(in) && at(out) < at(in + 4)) return false;
-    return true;
-}
-
-// Whether pairs may read the inputs of sample n+1 before writing the outputs of sample n, and
-// write both left outputs before both right ones.
-inline bool pairedBuffersAllowed(const float* inL, const float* inR, const float* outL,
-                                 const float* outR) {
-    const auto at = [](const float* p) { return reinterpret_cast<std::uintptr_t>(p); };
-    // Pairs store both left samples before the right ones.
-    if (at(outR) == at(outL + 1) || at(outL) == at(outR + 1)) return false;
-    const std::uintptr_t next[2] = {at(inL + 1), at(inR + 1)};
-    for (const float* out : {outL, outR})
-        for (std::uintptr_t in : next)
-            if (at(out) == in) return false;
+            if (at(out) > at(in) && at(out) < at(in) + span) return false;
     return true;
 }
 // `count` samples from sample n on, all reading at the same distances from consecutive frames;
-// with Quads (the AVX-512 kernels), four at a time while `quads` allows.
+// with Quads (the AVX-512 kernels, when the caller found that four at a time may run), four at a
+// time first.
 template <bool Wide, bool Bypassed, bool MonoOut, bool Careful, bool Quads = false>
 LYRE_INLINE void runFrames(const Block& b, States& s, float* frame, const std::int32_t* at,
                            float& o, bool pairs, const float* inL, const float* inR, float* outL,
-                           float* outR, std::int32_t n, std::int32_t count, bool quads = false) {
+                           float* outR, std::int32_t n, std::int32_t count) {
     // Widened once: the loop then addresses every read straight from a register or its slot.
     std::ptrdiff_t offset[kCount];
     for (int i = 0; i < kCount; ++i)
@@ -369,9 +359,8 @@ LYRE_INLINE void runFrames(const Block& b, States& s, float* frame, const std::i
     const std::int32_t lastPairStart = end - 1;
     if constexpr (Quads) {
         const std::int32_t lastQuadStart = end - 3;
-        if (quads)
-            for (; n < lastQuadStart; n += 4, frame += 4 * kCount)
-                sampleQuad<Bypassed>(b, s, frame, offset, o, inL, inR, outL, outR, n);
+        for (; n < lastQuadStart; n += 4, frame += 4 * kCount)
+            sampleQuad<Bypassed>(b, s, frame, offset, o, inL, inR, outL, outR, n);
     }
     if (pairs)
         for (; n < lastPairStart; n += 2, frame += 2 * kCount)
@@ -460,7 +449,7 @@ LYRE_INLINE void framesWithLocals(const Block& b, States& s, float* frame, const
     States states = s;
     float offset = o;
     runFrames<Wide, Bypassed, MonoOut, false, Quads>(values, states, frame, at, offset, pairs, inL,
-                                                     inR, outL, outR, n, count, Quads);
+                                                     inR, outL, outR, n, count);
     s = states;
     o = offset;
 }
@@ -655,9 +644,8 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
     float o = from % 2 == 0 ? kDenormalOffset : -kDenormalOffset;
 
     if constexpr (P == Positions::Advanced) {
-        const bool buffersPair = pairedBuffersAllowed(inL, inR, outL, outR);
-        const bool buffersQuad =
-            !MonoOut && b.quads && buffersPair && quadBuffersAllowed(inL, inR, outL, outR);
+        const bool buffersPair = stepBuffersAllowed(2, inL, inR, outL, outR);
+        const bool buffersQuad = !MonoOut && b.quads && stepBuffersAllowed(4, inL, inR, outL, outR);
         // Between wraps every position moves with the write position, so the distances hold;
         // the positions themselves are only worked out again when a run ends.
         for (std::int32_t n = from; n < to;) {
@@ -680,7 +668,7 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
         // The audio of each sample (1-7, 11) runs from the look-ahead (8-10, 12).
         State::Ahead& a = st.ahead;
         std::int32_t k = a.next;
-        const bool buffersPair = pairedBuffersAllowed(inL, inR, outL, outR);
+        const bool buffersPair = stepBuffersAllowed(2, inL, inR, outL, outR);
         for (std::int32_t n = from; n < to;) {
             if (k == a.count) {
                 if (k > 0) {
