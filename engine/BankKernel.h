@@ -64,20 +64,36 @@ struct Reads {
     Float4 in[kQuads];
     Float4 taps[kQuads];
 };
-template <class Index> LYRE_INLINE Reads loadReads(const float* frame, const Index* at) {
-    Reads r;
-    // (x0, line 11 at r0, x1, line 10 at r1) and (line 1 at r10, x10, line 0 at r11, x11), where
-    // x_i is string i's filter input; the other quads alike.
+// A frame's reads as loaded: for each quad, the line pairs at the positions of its first two
+// strings (0 and 1 for quad 0) and of its last two (10 and 11).
+struct Loaded {
+    Float4 near[kQuads];
+    Float4 far[kQuads];
+};
+template <class Index> LYRE_INLINE Loaded loadFrame(const float* frame, const Index* at) {
     static constexpr int kNear[kQuads][2] = {{0, 1}, {2, 3}, {4, 5}};
     static constexpr int kFar[kQuads][2] = {{10, 11}, {8, 9}, {6, 7}};
+    Loaded l;
 #pragma GCC unroll 6
     for (int q = 0; q < kQuads; ++q) {
-        const Float4 near = loadPairs(frame, at[kNear[q][0]], at[kNear[q][1]]);
-        const Float4 far = loadPairs(frame, at[kFar[q][0]], at[kFar[q][1]]);
-        r.in[q] = __builtin_shufflevector(near, far, 0, 2, 5, 7);
-        r.taps[q] = __builtin_shufflevector(near, far, 1, 3, 4, 6);
+        l.near[q] = loadPairs(frame, at[kNear[q][0]], at[kNear[q][1]]);
+        l.far[q] = loadPairs(frame, at[kFar[q][0]], at[kFar[q][1]]);
+    }
+    return l;
+}
+// (x0, line 11 at r0, x1, line 10 at r1) and (line 1 at r10, x10, line 0 at r11, x11), where x_i
+// is string i's filter input, sorted into inputs and taps; the other quads alike.
+LYRE_INLINE Reads split(const Loaded& l) {
+    Reads r;
+#pragma GCC unroll 6
+    for (int q = 0; q < kQuads; ++q) {
+        r.in[q] = __builtin_shufflevector(l.near[q], l.far[q], 0, 2, 5, 7);
+        r.taps[q] = __builtin_shufflevector(l.near[q], l.far[q], 1, 3, 4, 6);
     }
     return r;
+}
+template <class Index> LYRE_INLINE Reads loadReads(const float* frame, const Index* at) {
+    return split(loadFrame(frame, at));
 }
 
 // Step 3 for one sample: the damping filters, from the reads of the frame at the write position.
@@ -105,6 +121,91 @@ LYRE_INLINE void writeFrame(const Block& b, const States& s, float* frame, doubl
     }
 }
 
+// The filter states in the AVX-512 kernels: quads 0 and 1 side by side in one 512-bit vector,
+// quad 2 on its own, so that each stage of a sample's filters and frame write is two operations
+// instead of three.
+struct WideStates {
+    Double8 front; // (s0, s1, s10, s11, s2, s3, s8, s9)
+    Double4 back;  // (s4, s5, s6, s7)
+};
+LYRE_INLINE WideStates widened(const States& s) {
+    return {__builtin_shufflevector(s.quad[0], s.quad[1], 0, 1, 2, 3, 4, 5, 6, 7), s.quad[2]};
+}
+LYRE_INLINE States narrowed(const WideStates& w) {
+    States s;
+    s.quad[0] = __builtin_shufflevector(w.front, w.front, 0, 1, 2, 3);
+    s.quad[1] = __builtin_shufflevector(w.front, w.front, 4, 5, 6, 7);
+    s.quad[2] = w.back;
+    return s;
+}
+
+// filters() and writeFrame() on WideStates, each lane doing the same operations (the width
+// is always AVX-512 here; the parameter keeps the call sites alike).
+template <bool Wide> LYRE_INLINE void filters(const Block& b, WideStates& s, const Reads& r) {
+    const double c = b.damping;
+    Float8 in;
+    concat8(r.in[0], r.in[1], in);
+    Double8 x;
+    widen8(in, x);
+    s.front = s.front + c * (x - s.front);
+    widen8(__builtin_convertvector(s.front, Float8), s.front);
+    Double4 y;
+    widen<true>(r.in[2], y);
+    s.back = s.back + c * (y - s.back);
+    roundToFloat<true>(s.back);
+}
+LYRE_INLINE void writeFrame(const Block& b, const WideStates& s, float* frame, double e) {
+    const double g = b.feedback;
+    const Float8 front = __builtin_convertvector(e + g * s.front, Float8);
+    const Float4 back = __builtin_convertvector(e + g * s.back, Float4);
+    const Float8 frontLines = __builtin_shufflevector(front, front, 0, 3, 1, 2, 4, 7, 5, 6);
+    const Float4 backLines = __builtin_shufflevector(back, back, 0, 3, 1, 2);
+    std::memcpy(frame, &frontLines, sizeof frontLines);
+    std::memcpy(frame + 8, &backLines, sizeof backLines);
+}
+
+// The state pairs (s0, s1), (s2, s3) ... (s10, s11), k = 0 .. 5, in the order the sums add them.
+LYRE_INLINE __m128d statePair(const States& s, int k) {
+    static constexpr int kQuad[6] = {0, 1, 2, 2, 1, 0};
+    return k < 3 ? low(s.quad[kQuad[k]]) : high(s.quad[kQuad[k]]);
+}
+LYRE_INLINE __m128d statePair(const WideStates& s, int k) {
+    switch (k) {
+    case 0:
+        return __builtin_shufflevector(s.front, s.front, 0, 1);
+    case 1:
+        return __builtin_shufflevector(s.front, s.front, 4, 5);
+    case 2:
+        return low(s.back);
+    case 3:
+        return high(s.back);
+    case 4:
+        return __builtin_shufflevector(s.front, s.front, 6, 7);
+    default:
+        return __builtin_shufflevector(s.front, s.front, 2, 3);
+    }
+}
+
+// The states to and from the bank's state, which keeps them as the quads one after another.
+LYRE_INLINE void loadStates(States& s, const double* filter) {
+#pragma GCC unroll 6
+    for (int q = 0; q < kQuads; ++q)
+        load4(s.quad[q], &filter[4 * q]);
+}
+LYRE_INLINE void storeStates(double* filter, const States& s) {
+#pragma GCC unroll 6
+    for (int q = 0; q < kQuads; ++q)
+        store4(&filter[4 * q], s.quad[q]);
+}
+LYRE_INLINE void loadStates(WideStates& s, const double* filter) {
+    std::memcpy(&s.front, filter, sizeof s.front);
+    load4(s.back, filter + 8);
+}
+LYRE_INLINE void storeStates(double* filter, const WideStates& s) {
+    std::memcpy(filter, &s.front, sizeof s.front);
+    store4(filter + 8, s.back);
+}
+
 // Step m's taps in lanes 0 and 1.
 LYRE_INLINE __m128d tapsAt(const Reads& r, int m) {
     const Float4 v =
@@ -120,8 +221,8 @@ LYRE_INLINE Float4 tapsAt(const Reads& r0, const Reads& r1, int m) {
 // Steps 1 to 7 and 11 for the frame at the write position; the caller does 8 to 10 and 12. The
 // taps are read with the filter inputs, before the write, unless Careful: some string then reads
 // the frame being written, and its taps must see the new samples.
-template <bool Wide, bool Bypassed, bool MonoOut, bool Careful, class Index>
-LYRE_INLINE void sample(const Block& b, States& s, float* frame, const Index* at, float o,
+template <bool Wide, bool Bypassed, bool MonoOut, bool Careful, class Index, class S>
+LYRE_INLINE void sample(const Block& b, S& s, float* frame, const Index* at, float o,
                         const float* inL, const float* inR, float* outL, float* outR,
                         std::int32_t n) {
     // 1-2: inputs, read before any output of this sample is written (buffers may alias).
@@ -147,11 +248,10 @@ LYRE_INLINE void sample(const Block& b, States& s, float* frame, const Index* at
     // 6: (left, right) summed side by side: the state pairs (s0, s1), (s2, s3)... first, then
     // the taps, each lane in the order of a plain running sum. The states lie as (s0, s1, s10,
     // s11), (s2, s3, s8, s9), (s4, s5, s6, s7).
-    __m128d sum = _mm_add_pd(low(s.quad[0]), low(s.quad[1]));
-    sum = _mm_add_pd(sum, low(s.quad[2]));
-    sum = _mm_add_pd(sum, high(s.quad[2]));
-    sum = _mm_add_pd(sum, high(s.quad[1]));
-    sum = _mm_add_pd(sum, high(s.quad[0]));
+    __m128d sum = _mm_add_pd(statePair(s, 0), statePair(s, 1));
+#pragma GCC unroll 4
+    for (int k = 2; k < kCount / 2; ++k)
+        sum = _mm_add_pd(sum, statePair(s, k));
 #pragma GCC unroll 6
     for (int m = 0; m < kCount / 2; ++m)
         sum = _mm_add_pd(sum, tapsAt(r, m));
@@ -255,61 +355,89 @@ LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const Inde
     }
 }
 
+// The first and the second 128-bit pair of each half of a and of c, in that order.
+LYRE_INLINE void splitPairs(const Double8& a, const Double8& c, Double8& firsts, Double8& seconds) {
+    firsts = __builtin_shufflevector(a, c, 0, 1, 4, 5, 8, 9, 12, 13);
+    seconds = __builtin_shufflevector(a, c, 2, 3, 6, 7, 10, 11, 14, 15);
+}
+
 // Samples n to n+3 (four consecutive frames, read at the same distances), the sums, blends and
-// outputs of all four in one vector: lanes (left n, right n, ... left n+3, right n+3), each lane
-// doing the operations of sample() in its order. All four inputs are read before any output is
+// outputs of all four in one vector, each lane doing the operations of sample() in its order.
+// The lanes hold (left, right) of samples n, n+2, n+1, n+3: in that order a single shuffle takes
+// a step's taps of all four from the loads. All four inputs are read before any output is
 // written, and the four left outputs stored before the right ones (see stepBuffersAllowed()).
 // Stereo outputs only; inside the AVX-512 kernels only.
 template <bool Bypassed>
-LYRE_INLINE void sampleQuad(const Block& b, States& s, float* frame, const std::ptrdiff_t* at,
+LYRE_INLINE void sampleQuad(const Block& b, WideStates& s, float* frame, const std::ptrdiff_t* at,
                             float o, const float* inL, const float* inR, float* outL, float* outR,
                             std::int32_t n) {
     Float4 left, right;
     std::memcpy(&left, inL + n, sizeof left);
     std::memcpy(&right, inR + n, sizeof right);
-    const Float8 raw = __builtin_shufflevector(left, right, 0, 4, 1, 5, 2, 6, 3, 7);
+    const Float8 raw = __builtin_shufflevector(left, right, 0, 4, 2, 6, 1, 5, 3, 7);
     Float8 excite, dry;
-    exciteAndDry<Bypassed>(raw, Float8{o, o, -o, -o, o, o, -o, -o}, excite, dry);
+    exciteAndDry<Bypassed>(raw, Float8{o, o, o, o, -o, -o, -o, -o}, excite, dry);
     Double8 x;
     widen8(excite, x);
     const Double8 e =
         kExcitationScale * (x + __builtin_shufflevector(x, x, 1, 0, 3, 2, 5, 4, 7, 6));
+    static constexpr int kLane[4] = {0, 4, 2, 6}; // of sample n + j's left channel
 
-    States states[4];
-    Reads reads[4];
+    // Step m's taps (see Reads): lanes 0 and 2 of quad m's far pairs for m < 3, lanes 1 and 3 of
+    // quad 5 - m's near pairs after. Gathered two samples at a time, as soon as they are loaded:
+    // the loads of all four would not stay in registers.
+    WideStates states[4];
+    Loaded loaded[2];
+    Float8 far01[kQuads], near01[kQuads], taps[kCount / 2];
 #pragma GCC unroll 4
     for (int j = 0; j < 4; ++j) {
-        reads[j] = loadReads(frame + j * kCount, at);
-        filters<true>(b, s, reads[j]);
-        writeFrame(b, s, frame + j * kCount, e[2 * j]);
+        loaded[j % 2] = loadFrame(frame + j * kCount, at);
+        filters<true>(b, s, split(loaded[j % 2]));
+        writeFrame(b, s, frame + j * kCount, e[kLane[j]]);
         states[j] = s;
+        if (j % 2 == 0) continue;
+#pragma GCC unroll 3
+        for (int q = 0; q < kQuads; ++q) {
+            Float8 far, near;
+            concat8(loaded[0].far[q], loaded[1].far[q], far);
+            concat8(loaded[0].near[q], loaded[1].near[q], near);
+            if (j == 1) {
+                far01[q] = far;
+                near01[q] = near;
+            } else {
+                taps[q] = __builtin_shufflevector(far01[q], far, 0, 2, 8, 10, 4, 6, 12, 14);
+                taps[5 - q] = __builtin_shufflevector(near01[q], near, 1, 3, 9, 11, 5, 7, 13, 15);
+            }
+        }
     }
 
-    // 6: as in samplePair(), the state pairs (s0, s1), (s2, s3)... of all four samples first.
-    Double8 term[kQuads][2];
-#pragma GCC unroll 3
-    for (int q = 0; q < kQuads; ++q) {
-        const Double4 low01 =
-            __builtin_shufflevector(states[0].quad[q], states[1].quad[q], 0, 1, 4, 5);
-        const Double4 low23 =
-            __builtin_shufflevector(states[2].quad[q], states[3].quad[q], 0, 1, 4, 5);
-        const Double4 high01 =
-            __builtin_shufflevector(states[0].quad[q], states[1].quad[q], 2, 3, 6, 7);
-        const Double4 high23 =
-            __builtin_shufflevector(states[2].quad[q], states[3].quad[q], 2, 3, 6, 7);
-        term[q][0] = __builtin_shufflevector(low01, low23, 0, 1, 2, 3, 4, 5, 6, 7);
-        term[q][1] = __builtin_shufflevector(high01, high23, 0, 1, 2, 3, 4, 5, 6, 7);
-    }
-    Double8 sum = term[0][0] + term[1][0];
-    sum = sum + term[2][0];
-    sum = sum + term[2][1];
-    sum = sum + term[1][1];
-    sum = sum + term[0][1];
+    // 6: as in samplePair(), the state pairs (s0, s1), (s2, s3)... of all four samples first:
+    // a transpose of the 128-bit pairs of the four samples' states.
+    const Double8 front02 = __builtin_shufflevector(states[0].front, states[2].front, 0, 1, 4, 5, 8,
+                                                    9, 12, 13); // (s0 s1 | s2 s3) of n, n+2
+    const Double8 front13 =
+        __builtin_shufflevector(states[1].front, states[3].front, 0, 1, 4, 5, 8, 9, 12, 13);
+    const Double8 rear02 = __builtin_shufflevector(states[0].front, states[2].front, 2, 3, 6, 7, 10,
+                                                   11, 14, 15); // (s10 s11 | s8 s9)
+    const Double8 rear13 =
+        __builtin_shufflevector(states[1].front, states[3].front, 2, 3, 6, 7, 10, 11, 14, 15);
+    const Double8 back02 =
+        __builtin_shufflevector(states[0].back, states[2].back, 0, 1, 2, 3, 4, 5, 6, 7);
+    const Double8 back13 =
+        __builtin_shufflevector(states[1].back, states[3].back, 0, 1, 2, 3, 4, 5, 6, 7);
+    Double8 s01, s23, s45, s67, s89, s1011;
+    splitPairs(front02, front13, s01, s23);
+    splitPairs(back02, back13, s45, s67);
+    splitPairs(rear02, rear13, s1011, s89);
+    Double8 sum = s01 + s23;
+    sum = sum + s45;
+    sum = sum + s67;
+    sum = sum + s89;
+    sum = sum + s1011;
 #pragma GCC unroll 6
     for (int m = 0; m < kCount / 2; ++m) {
-        const Float4 first = tapsAt(reads[0], reads[1], m), second = tapsAt(reads[2], reads[3], m);
         Double8 t;
-        widen8(__builtin_shufflevector(first, second, 0, 1, 2, 3, 4, 5, 6, 7), t);
+        widen8(taps[m], t);
         sum = sum + t;
     }
 
@@ -322,8 +450,8 @@ LYRE_INLINE void sampleQuad(const Block& b, States& s, float* frame, const std::
     Double8 yd;
     widen8(y, yd);
     const Float8 out = __builtin_convertvector(b.outputGain * yd, Float8);
-    const Float4 outLeft = __builtin_shufflevector(out, out, 0, 2, 4, 6);
-    const Float4 outRight = __builtin_shufflevector(out, out, 1, 3, 5, 7);
+    const Float4 outLeft = __builtin_shufflevector(out, out, 0, 4, 2, 6);
+    const Float4 outRight = __builtin_shufflevector(out, out, 1, 5, 3, 7);
     std::memcpy(outL + n, &outLeft, sizeof outLeft);
     std::memcpy(outR + n, &outRight, sizeof outRight);
 }
@@ -359,8 +487,10 @@ LYRE_INLINE void runFrames(const Block& b, States& s, float* frame, const std::i
     const std::int32_t lastPairStart = end - 1;
     if constexpr (Quads) {
         const std::int32_t lastQuadStart = end - 3;
+        WideStates wide = widened(s);
         for (; n < lastQuadStart; n += 4, frame += 4 * kCount)
-            sampleQuad<Bypassed>(b, s, frame, offset, o, inL, inR, outL, outR, n);
+            sampleQuad<Bypassed>(b, wide, frame, offset, o, inL, inR, outL, outR, n);
+        s = narrowed(wide);
     }
     if (pairs)
         for (; n < lastPairStart; n += 2, frame += 2 * kCount)
@@ -503,30 +633,26 @@ LYRE_INLINE void framesOutOfLine(const Block& b, States& s, float* frame, const 
 
 // Sample n of a block on its own, from the state and back into it, reading at the distances `at`:
 // no loop set-up, which would cost as much again as the sample.
-template <bool Wide, bool Bypassed, bool MonoOut, bool Careful>
+template <bool Wide, bool Bypassed, bool MonoOut, bool Careful, class S = States>
 LYRE_INLINE void sampleOnItsOwn(State& st, const Block& b, const std::int32_t* at, const float* inL,
                                 const float* inR, float* outL, float* outR, std::int32_t n) {
-    States s;
-#pragma GCC unroll 6
-    for (int q = 0; q < kQuads; ++q)
-        load4(s.quad[q], &st.filter[4 * q]);
+    S s;
+    loadStates(s, st.filter);
     const float o = n % 2 == 0 ? kDenormalOffset : -kDenormalOffset;
     // The frame's address in one register: left as lines + write * 12, every read would add the
     // two again.
     float* frame = b.lines + st.write * kCount;
     asm("" : "+r"(frame));
     sample<Wide, Bypassed, MonoOut, Careful>(b, s, frame, at, o, inL, inR, outL, outR, n);
-#pragma GCC unroll 6
-    for (int q = 0; q < kQuads; ++q)
-        store4(&st.filter[4 * q], s.quad[q]);
+    storeStates(st.filter, s);
     st.write = (st.write + 1) & kLineMask;
 }
 
 // A block of one sample while the positions advance.
-template <bool Wide, bool Bypassed, bool MonoOut, bool Careful>
+template <bool Wide, bool Bypassed, bool MonoOut, bool Careful, class S = States>
 LYRE_INLINE void runOne(State& st, const Block& b, const float* inL, const float* inR, float* outL,
                         float* outR, std::int32_t n) {
-    sampleOnItsOwn<Wide, Bypassed, MonoOut, Careful>(st, b, st.delta, inL, inR, outL, outR, n);
+    sampleOnItsOwn<Wide, Bypassed, MonoOut, Careful, S>(st, b, st.delta, inL, inR, outL, outR, n);
     if (--st.steadyRun == 0) readsFromDeltas(st.delta, st.write, st.read);
 }
 
@@ -538,15 +664,16 @@ LYRE_INLINE void startSteadyRun(State& st, std::int32_t write) {
     st.steadyCareful = !ownFrameUnread(st.delta);
 }
 
-// A whole block of one sample while the positions advance, from the state alone.
-template <bool Wide, bool Bypassed, bool MonoOut>
+// A whole block of one sample while the positions advance, from the state alone; with WideStates
+// inside the AVX-512 kernels only.
+template <bool Wide, bool Bypassed, bool MonoOut, class S = States>
 LYRE_INLINE void stepAdvanced(State& st, const float* inL, const float* inR, float* outL,
                               float* outR) {
     if (st.steadyRun == 0) [[unlikely]]
         startSteadyRun(st, st.write);
     if (st.steadyCareful) [[unlikely]]
-        return runOne<Wide, Bypassed, MonoOut, true>(st, st.block, inL, inR, outL, outR, 0);
-    runOne<Wide, Bypassed, MonoOut, false>(st, st.block, inL, inR, outL, outR, 0);
+        return runOne<Wide, Bypassed, MonoOut, true, S>(st, st.block, inL, inR, outL, outR, 0);
+    runOne<Wide, Bypassed, MonoOut, false, S>(st, st.block, inL, inR, outL, outR, 0);
 }
 
 // Whether the glide values still differ from their targets. Bitwise: once equal, the glide

@@ -44,6 +44,13 @@ __attribute__((target("avx2"))) void avx2OneSample(State& st, const float* inL, 
 }
 
 template <bool Bypassed, bool MonoOut>
+__attribute__((target("avx2,avx512f,avx512vl,avx512dq"))) void
+avx512OneSample(State& st, const float* inL, const float* inR, float* outL, float* outR) {
+    bankkernel::stepAdvanced<true, Bypassed, MonoOut, bankkernel::WideStates>(st, inL, inR, outL,
+                                                                              outR);
+}
+
+template <bool Bypassed, bool MonoOut>
 bool plainGlideOne(State& st, const float* inL, const float* inR, float* outL, float* outR) {
     return bankkernel::stepGliding<false, Bypassed, MonoOut>(st, inL, inR, outL, outR);
 }
@@ -62,11 +69,13 @@ constexpr GlideOne kGlideOne[2][2][2] = { // [avx2][bypassed][monoOut]
      {avx2GlideOne<true, false>, avx2GlideOne<true, true>}}};
 
 using OneSample = ResonatorBank::OneSample;
-constexpr OneSample kOneSample[2][2][2] = { // [avx2][bypassed][monoOut]
+constexpr OneSample kOneSample[3][2][2] = { // [kernel set][bypassed][monoOut]
     {{plainOneSample<false, false>, plainOneSample<false, true>},
      {plainOneSample<true, false>, plainOneSample<true, true>}},
     {{avx2OneSample<false, false>, avx2OneSample<false, true>},
-     {avx2OneSample<true, false>, avx2OneSample<true, true>}}};
+     {avx2OneSample<true, false>, avx2OneSample<true, true>}},
+    {{avx512OneSample<false, false>, avx512OneSample<false, true>},
+     {avx512OneSample<true, false>, avx512OneSample<true, true>}}};
 
 template <Positions P> struct KernelTable {
     Kernel at[2][2]; // [bypassed][monoOut]
@@ -246,7 +255,7 @@ void ResonatorBank::adopt(const Snapshot& now) {
     state_.block.quads = now.wide == setNumber(KernelSet::Avx512);
     recomputed_ = kRecomputed[avx2].at[bypassed][monoOut];
     advanced_ = kAdvanced[avx2].at[bypassed][monoOut];
-    advancedOne_ = kOneSample[avx2][bypassed][monoOut];
+    advancedOne_ = kOneSample[now.wide][bypassed][monoOut];
     glidingOne_ = kGlideOne[avx2][bypassed][monoOut];
     sameEveryBlock_ = plan_ == Plan::Advancing     ? advanced_
                       : plan_ == Plan::Recomputing ? recomputed_
