@@ -186,6 +186,47 @@ LYRE_INLINE __m128d statePair(const WideStates& s, int k) {
     }
 }
 
+// State pair k of two samples: (left, right) of the first, then of the second. Through a
+// reference, as widen8().
+LYRE_INLINE void statePairs(const States& a, const States& b, int k, Double4& v) {
+    static constexpr int kQuad[6] = {0, 1, 2, 2, 1, 0};
+    const int q = kQuad[k];
+    v = k < 3 ? __builtin_shufflevector(a.quad[q], b.quad[q], 0, 1, 4, 5)
+              : __builtin_shufflevector(a.quad[q], b.quad[q], 2, 3, 6, 7);
+}
+LYRE_INLINE void statePairs(const WideStates& a, const WideStates& b, int k, Double4& v) {
+    switch (k) {
+    case 0:
+        v = __builtin_shufflevector(a.front, b.front, 0, 1, 8, 9);
+        break;
+    case 1:
+        v = __builtin_shufflevector(a.front, b.front, 4, 5, 12, 13);
+        break;
+    case 2:
+        v = __builtin_shufflevector(a.back, b.back, 0, 1, 4, 5);
+        break;
+    case 3:
+        v = __builtin_shufflevector(a.back, b.back, 2, 3, 6, 7);
+        break;
+    case 4:
+        v = __builtin_shufflevector(a.front, b.front, 6, 7, 14, 15);
+        break;
+    default:
+        v = __builtin_shufflevector(a.front, b.front, 2, 3, 10, 11);
+    }
+}
+
+// The states in either layout.
+LYRE_INLINE void convert(const States& from, States& to) {
+    to = from;
+}
+LYRE_INLINE void convert(const States& from, WideStates& to) {
+    to = widened(from);
+}
+LYRE_INLINE void convert(const WideStates& from, States& to) {
+    to = narrowed(from);
+}
+
 // The states to and from the bank's state, which keeps them as the quads one after another.
 LYRE_INLINE void loadStates(States& s, const double* filter) {
 #pragma GCC unroll 6
@@ -290,10 +331,10 @@ LYRE_INLINE void exciteAndDry(const V& raw, const V& offset, V& excite, V& dry) 
 // of sample() in its order; the taps of each are read as sample() reads them. The inputs of n+1
 // are read before the outputs of n are written, so no output buffer may start one sample after
 // an input buffer (see stepBuffersAllowed()).
-template <bool Wide, bool Bypassed, bool MonoOut, bool Careful, class Index>
-LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const Index* at0,
-                            float* frame1, const Index* at1, float o, const float* inL,
-                            const float* inR, float* outL, float* outR, std::int32_t n) {
+template <bool Wide, bool Bypassed, bool MonoOut, bool Careful, class Index, class S>
+LYRE_INLINE void samplePair(const Block& b, S& s, float* frame0, const Index* at0, float* frame1,
+                            const Index* at1, float o, const float* inL, const float* inR,
+                            float* outL, float* outR, std::int32_t n) {
     // (left n, left n+1, right n, right n+1) in two loads, then interleaved.
     const __m128 left =
         _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(inL + n)));
@@ -311,19 +352,20 @@ LYRE_INLINE void samplePair(const Block& b, States& s, float* frame0, const Inde
     filters<Wide>(b, s, r0);
     writeFrame(b, s, frame0, e[0]);
     if constexpr (Careful) r0 = loadReads(frame0, at0);
-    const States first = s;
+    const S first = s;
     Reads r1 = loadReads(frame1, at1);
     filters<Wide>(b, s, r1);
     writeFrame(b, s, frame1, e[2]);
     if constexpr (Careful) r1 = loadReads(frame1, at1);
 
     // 6
-    Double4 sum = __builtin_shufflevector(first.quad[0], s.quad[0], 0, 1, 4, 5) +
-                  __builtin_shufflevector(first.quad[1], s.quad[1], 0, 1, 4, 5);
-    sum = sum + __builtin_shufflevector(first.quad[2], s.quad[2], 0, 1, 4, 5);
-    sum = sum + __builtin_shufflevector(first.quad[2], s.quad[2], 2, 3, 6, 7);
-    sum = sum + __builtin_shufflevector(first.quad[1], s.quad[1], 2, 3, 6, 7);
-    sum = sum + __builtin_shufflevector(first.quad[0], s.quad[0], 2, 3, 6, 7);
+    Double4 sum, pair;
+    statePairs(first, s, 0, sum);
+#pragma GCC unroll 5
+    for (int k = 1; k < kCount / 2; ++k) {
+        statePairs(first, s, k, pair);
+        sum = sum + pair;
+    }
 #pragma GCC unroll 6
     for (int m = 0; m < kCount / 2; ++m) {
         Double4 t;
@@ -504,8 +546,8 @@ LYRE_INLINE void runFrames(const Block& b, States& s, float* frame, const std::i
 
 // Samples k .. end - 1 of the look-ahead stretch (sample n of the block on), each reading at
 // the distances of its own entry: a pair may read at two.
-template <bool Wide, bool Bypassed, bool MonoOut, bool Careful>
-LYRE_INLINE void runStretch(const Block& b, States& s, float* frame, const State::Ahead& a,
+template <bool Wide, bool Bypassed, bool MonoOut, bool Careful, class S>
+LYRE_INLINE void runStretch(const Block& b, S& s, float* frame, const State::Ahead& a,
                             std::int32_t k, std::int32_t end, float& o, bool pairs,
                             const float* inL, const float* inR, float* outL, float* outR,
                             std::int32_t n) {
@@ -524,13 +566,14 @@ LYRE_INLINE void runStretch(const Block& b, States& s, float* frame, const State
 // The same out of line: inlined into the look-ahead loop, the samples compete with the stretch's
 // bookkeeping for registers. Out of line, the block's values and the states are copied into
 // locals that nothing the loop stores can alias, so they stay in registers.
-template <bool Wide, bool Bypassed, bool MonoOut>
+template <bool Wide, bool Bypassed, bool MonoOut, class S = States>
 LYRE_INLINE void stretchWithLocals(const Block& b, States& s, float* frame, State::Ahead& a,
                                    std::int32_t k, std::int32_t end, float& o, bool pairs,
                                    const float* inL, const float* inR, float* outL, float* outR,
                                    std::int32_t n) {
     const Block values = b;
-    States states = s;
+    S states;
+    convert(s, states);
     float offset = o;
     if (a.careful)
         runStretch<Wide, Bypassed, MonoOut, true>(values, states, frame, a, k, end, offset, pairs,
@@ -538,7 +581,7 @@ LYRE_INLINE void stretchWithLocals(const Block& b, States& s, float* frame, Stat
     else
         runStretch<Wide, Bypassed, MonoOut, false>(values, states, frame, a, k, end, offset, pairs,
                                                    inL, inR, outL, outR, n);
-    s = states;
+    convert(states, s);
     o = offset;
 }
 // One copy per kernel width, the wide one compiled for AVX2, each taking its arguments as real
@@ -550,6 +593,15 @@ wideStretch(const Block& b, States& s, float* frame, State::Ahead& a, std::int32
             float* outR, std::int32_t n) {
     stretchWithLocals<true, Bypassed, MonoOut>(b, s, frame, a, k, end, o, pairs, inL, inR, outL,
                                                outR, n);
+}
+// In the AVX-512 kernels, with the filter states in their wide layout.
+template <bool Bypassed, bool MonoOut>
+[[gnu::noinline]] __attribute__((target("avx2,avx512f,avx512vl,avx512dq"))) void
+widestStretch(const Block& b, States& s, float* frame, State::Ahead& a, std::int32_t k,
+              std::int32_t end, float& o, bool pairs, const float* inL, const float* inR,
+              float* outL, float* outR, std::int32_t n) {
+    stretchWithLocals<true, Bypassed, MonoOut, WideStates>(b, s, frame, a, k, end, o, pairs, inL,
+                                                           inR, outL, outR, n);
 }
 template <bool Bypassed, bool MonoOut>
 [[gnu::noinline]] void plainStretch(const Block& b, States& s, float* frame, State::Ahead& a,
@@ -564,9 +616,12 @@ LYRE_INLINE void stretchOutOfLine(const Block& b, States& s, float* frame, State
                                   std::int32_t k, std::int32_t end, float& o, bool pairs,
                                   const float* inL, const float* inR, float* outL, float* outR,
                                   std::int32_t n) {
-    if constexpr (Wide)
+    if constexpr (Wide) {
+        if (b.avx512)
+            return widestStretch<Bypassed, MonoOut>(b, s, frame, a, k, end, o, pairs, inL, inR,
+                                                    outL, outR, n);
         wideStretch<Bypassed, MonoOut>(b, s, frame, a, k, end, o, pairs, inL, inR, outL, outR, n);
-    else
+    } else
         plainStretch<Bypassed, MonoOut>(b, s, frame, a, k, end, o, pairs, inL, inR, outL, outR, n);
 }
 
@@ -772,7 +827,8 @@ LYRE_INLINE void run(State& st, const Block& b, const float* inL, const float* i
 
     if constexpr (P == Positions::Advanced) {
         const bool buffersPair = stepBuffersAllowed(2, inL, inR, outL, outR);
-        const bool buffersQuad = !MonoOut && b.quads && stepBuffersAllowed(4, inL, inR, outL, outR);
+        const bool buffersQuad =
+            !MonoOut && b.avx512 && stepBuffersAllowed(4, inL, inR, outL, outR);
         // Between wraps every position moves with the write position, so the distances hold;
         // the positions themselves are only worked out again when a run ends.
         for (std::int32_t n = from; n < to;) {

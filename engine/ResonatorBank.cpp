@@ -252,7 +252,7 @@ void ResonatorBank::adopt(const Snapshot& now) {
     state_.block.feedback = value(now.feedback);
     state_.block.damping = value(now.damping);
     const bool avx2 = now.wide != 0, bypassed = now.bypass != 0, monoOut = now.monoOut;
-    state_.block.quads = now.wide == setNumber(KernelSet::Avx512);
+    state_.block.avx512 = now.wide == setNumber(KernelSet::Avx512);
     recomputed_ = kRecomputed[avx2].at[bypassed][monoOut];
     advanced_ = kAdvanced[avx2].at[bypassed][monoOut];
     advancedOne_ = kOneSample[now.wide][bypassed][monoOut];

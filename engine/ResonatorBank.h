@@ -56,7 +56,7 @@ class ResonatorBank {
         strings::RateTerms rate;
         strings::Reciprocals inverse;
         float* lines;
-        bool quads = false; // whether the steady runs may take four samples a step
+        bool avx512 = false; // the AVX-512 kernels: wide filter states, four-sample steady steps
     };
     // Owned by the audio thread; the per-sample kernels work on it.
     struct State {
