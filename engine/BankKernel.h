@@ -512,6 +512,22 @@ inline bool stepBuffersAllowed(int samples, const float* inL, const float* inR, 
             if (at(out) > at(in) && at(out) < at(in) + span) return false;
     return true;
 }
+// With many instances, each one's lines have left this core's caches by its next block: the
+// frames it will write (read for ownership first) and the older ones its shortest loop reads
+// first (`nearest` floats from the write position) come from further away. The hardware's own
+// prefetching does not keep up with a four-sample step; these three cache lines are what one
+// such step moves on, 1 KiB ahead.
+LYRE_INLINE void prefetchQuadAhead(const float* frame, std::ptrdiff_t nearest) {
+    constexpr int kAheadBytes = 1024, kLine = 64;
+    const char* write = reinterpret_cast<const char*>(frame) + kAheadBytes;
+    const char* read = reinterpret_cast<const char*>(frame + nearest) + kAheadBytes;
+    static_assert(4 * kCount * sizeof(float) == 3 * kLine);
+#pragma GCC unroll 3
+    for (int l = 0; l < 3; ++l) {
+        __builtin_prefetch(write + kLine * l, 1);
+        __builtin_prefetch(read + kLine * l, 0);
+    }
+}
 // `count` samples from sample n on, all reading at the same distances from consecutive frames;
 // with Quads (the AVX-512 kernels, when the caller found that four at a time may run), four at a
 // time first.
@@ -530,8 +546,11 @@ LYRE_INLINE void runFrames(const Block& b, States& s, float* frame, const std::i
     if constexpr (Quads) {
         const std::int32_t lastQuadStart = end - 3;
         WideStates wide = widened(s);
-        for (; n < lastQuadStart; n += 4, frame += 4 * kCount)
+        const std::ptrdiff_t nearest = *std::max_element(offset, offset + kCount);
+        for (; n < lastQuadStart; n += 4, frame += 4 * kCount) {
+            prefetchQuadAhead(frame, nearest);
             sampleQuad<Bypassed>(b, wide, frame, offset, o, inL, inR, outL, outR, n);
+        }
         s = narrowed(wide);
     }
     if (pairs)
