@@ -248,10 +248,8 @@ LYRE_INLINE void storeStates(double* filter, const WideStates& s) {
 }
 
 // Step m's taps in lanes 0 and 1.
-LYRE_INLINE __m128d tapsAt(const Reads& r, int m) {
-    const Float4 v =
-        m < 3 ? __builtin_shufflevector(r.taps[m], r.taps[m], 2, 3, 2, 3) : r.taps[5 - m];
-    return _mm_cvtps_pd(reinterpret_cast<__m128>(v));
+LYRE_INLINE __m128d tapsAt(const Double4 (&taps)[kQuads], int m) {
+    return m < 3 ? high(taps[m]) : low(taps[5 - m]);
 }
 // Step m's taps of two samples: (left, right) of the first, then of the second.
 LYRE_INLINE Float4 tapsAt(const Reads& r0, const Reads& r1, int m) {
@@ -293,9 +291,13 @@ LYRE_INLINE void sample(const Block& b, S& s, float* frame, const Index* at, flo
 #pragma GCC unroll 4
     for (int k = 2; k < kCount / 2; ++k)
         sum = _mm_add_pd(sum, statePair(s, k));
+    Double4 taps[kQuads];
+#pragma GCC unroll 3
+    for (int q = 0; q < kQuads; ++q)
+        widen<Wide>(r.taps[q], taps[q]);
 #pragma GCC unroll 6
     for (int m = 0; m < kCount / 2; ++m)
-        sum = _mm_add_pd(sum, tapsAt(r, m));
+        sum = _mm_add_pd(sum, tapsAt(taps, m));
 
     // 7: dry/wet blend.
     const __m128d dry = _mm_setr_pd(dryL, dryR);
