@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <emmintrin.h>
+#include <type_traits>
 
 #include "engine/FrameDistances.h"
 #include "engine/GlideStretch.h"
@@ -769,17 +770,17 @@ template <bool Wide> LYRE_INLINE void fillAheadOutOfLine(State& st, const Block&
 }
 
 // Sample n of a block on its own from a stretch that has it: the look-ahead's next sample.
-template <bool Wide, bool Bypassed, bool MonoOut>
+template <bool Wide, bool Bypassed, bool MonoOut, class S = States>
 LYRE_INLINE void stepAhead(State& st, const Block& b, const float* inL, const float* inR,
                            float* outL, float* outR, std::int32_t n) {
     State::Ahead& a = st.ahead;
     const std::int32_t k = a.next;
     if (a.careful) [[unlikely]]
-        sampleOnItsOwn<Wide, Bypassed, MonoOut, true>(st, b, a.at[a.entry[k]], inL, inR, outL, outR,
-                                                      n);
+        sampleOnItsOwn<Wide, Bypassed, MonoOut, true, S>(st, b, a.at[a.entry[k]], inL, inR, outL,
+                                                         outR, n);
     else
-        sampleOnItsOwn<Wide, Bypassed, MonoOut, false>(st, b, a.at[a.entry[k]], inL, inR, outL,
-                                                       outR, n);
+        sampleOnItsOwn<Wide, Bypassed, MonoOut, false, S>(st, b, a.at[a.entry[k]], inL, inR, outL,
+                                                          outR, n);
     st.tuning = a.tuning[k];
     st.detune = a.detune[k];
     a.next = k + 1;
@@ -805,6 +806,13 @@ wideRefilledStep(State& st, const float* inL, const float* inR, float* outL, flo
     return stillGliding(st);
 }
 template <bool Bypassed, bool MonoOut>
+[[gnu::noinline]] __attribute__((target("avx2,avx512f,avx512vl,avx512dq"))) bool
+widestRefilledStep(State& st, const float* inL, const float* inR, float* outL, float* outR) {
+    wideFillAhead(st, st.block);
+    stepAhead<true, Bypassed, MonoOut, WideStates>(st, st.block, inL, inR, outL, outR, 0);
+    return stillGliding(st);
+}
+template <bool Bypassed, bool MonoOut>
 [[gnu::noinline]] bool plainRefilledStep(State& st, const float* inL, const float* inR, float* outL,
                                          float* outR) {
     plainFillAhead(st, st.block);
@@ -812,18 +820,20 @@ template <bool Bypassed, bool MonoOut>
     return stillGliding(st);
 }
 
-// A whole block of one sample while a glide runs, from the state alone. Returns whether the glide
-// goes on.
-template <bool Wide, bool Bypassed, bool MonoOut>
+// A whole block of one sample while a glide runs, from the state alone; with WideStates inside
+// the AVX-512 kernels only. Returns whether the glide goes on.
+template <bool Wide, bool Bypassed, bool MonoOut, class S = States>
 LYRE_INLINE bool stepGliding(State& st, const float* inL, const float* inR, float* outL,
                              float* outR) {
     if (st.ahead.next == st.ahead.count) [[unlikely]] {
-        if constexpr (Wide)
+        if constexpr (std::is_same_v<S, WideStates>)
+            return widestRefilledStep<Bypassed, MonoOut>(st, inL, inR, outL, outR);
+        else if constexpr (Wide)
             return wideRefilledStep<Bypassed, MonoOut>(st, inL, inR, outL, outR);
         else
             return plainRefilledStep<Bypassed, MonoOut>(st, inL, inR, outL, outR);
     }
-    stepAhead<Wide, Bypassed, MonoOut>(st, st.block, inL, inR, outL, outR, 0);
+    stepAhead<Wide, Bypassed, MonoOut, S>(st, st.block, inL, inR, outL, outR, 0);
     return stillGliding(st);
 }
 

@@ -61,12 +61,21 @@ __attribute__((target("avx2"))) bool avx2GlideOne(State& st, const float* inL, c
     return bankkernel::stepGliding<true, Bypassed, MonoOut>(st, inL, inR, outL, outR);
 }
 
+template <bool Bypassed, bool MonoOut>
+__attribute__((target("avx2,avx512f,avx512vl,avx512dq"))) bool
+avx512GlideOne(State& st, const float* inL, const float* inR, float* outL, float* outR) {
+    return bankkernel::stepGliding<true, Bypassed, MonoOut, bankkernel::WideStates>(st, inL, inR,
+                                                                                    outL, outR);
+}
+
 using GlideOne = ResonatorBank::GlideOne;
-constexpr GlideOne kGlideOne[2][2][2] = { // [avx2][bypassed][monoOut]
+constexpr GlideOne kGlideOne[3][2][2] = { // [kernel set][bypassed][monoOut]
     {{plainGlideOne<false, false>, plainGlideOne<false, true>},
      {plainGlideOne<true, false>, plainGlideOne<true, true>}},
     {{avx2GlideOne<false, false>, avx2GlideOne<false, true>},
-     {avx2GlideOne<true, false>, avx2GlideOne<true, true>}}};
+     {avx2GlideOne<true, false>, avx2GlideOne<true, true>}},
+    {{avx512GlideOne<false, false>, avx512GlideOne<false, true>},
+     {avx512GlideOne<true, false>, avx512GlideOne<true, true>}}};
 
 using OneSample = ResonatorBank::OneSample;
 constexpr OneSample kOneSample[3][2][2] = { // [kernel set][bypassed][monoOut]
@@ -256,7 +265,7 @@ void ResonatorBank::adopt(const Snapshot& now) {
     recomputed_ = kRecomputed[avx2].at[bypassed][monoOut];
     advanced_ = kAdvanced[avx2].at[bypassed][monoOut];
     advancedOne_ = kOneSample[now.wide][bypassed][monoOut];
-    glidingOne_ = kGlideOne[avx2][bypassed][monoOut];
+    glidingOne_ = kGlideOne[now.wide][bypassed][monoOut];
     sameEveryBlock_ = plan_ == Plan::Advancing     ? advanced_
                       : plan_ == Plan::Recomputing ? recomputed_
                                                    : nullptr;
