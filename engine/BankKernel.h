@@ -517,9 +517,10 @@ inline bool stepBuffersAllowed(int samples, const float* inL, const float* inR, 
 }
 // With many instances, each one's lines have left this core's caches by its next block: the
 // frames it will write (read for ownership first) and the older ones its shortest loop reads
-// first (`nearest` floats from the write position) come from further away. The hardware's own
-// prefetching does not keep up with a four-sample step; these three cache lines are what one
-// such step moves on, 1 KiB ahead.
+// first come from further away. The hardware's own prefetching does not keep up with a
+// four-sample step; these three cache lines are what one such step moves on, 1 KiB ahead.
+// `nearest` is the largest read distance: the shortest loop's, except in the runs where a read
+// position lies across the end of the lines, which then prefetch to no use.
 LYRE_INLINE void prefetchQuadAhead(const float* frame, std::ptrdiff_t nearest) {
     constexpr int kAheadBytes = 1024, kLine = 64;
     const char* write = reinterpret_cast<const char*>(frame) + kAheadBytes;
