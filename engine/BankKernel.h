@@ -10,6 +10,7 @@
 #include <cstring>
 #include <emmintrin.h>
 #include <type_traits>
+#include <utility>
 
 #include "engine/FrameDistances.h"
 #include "engine/GlideStretch.h"
@@ -129,17 +130,6 @@ struct WideStates {
     Double8 front; // (s0, s1, s10, s11, s2, s3, s8, s9)
     Double4 back;  // (s4, s5, s6, s7)
 };
-LYRE_INLINE WideStates widened(const States& s) {
-    return {__builtin_shufflevector(s.quad[0], s.quad[1], 0, 1, 2, 3, 4, 5, 6, 7), s.quad[2]};
-}
-LYRE_INLINE States narrowed(const WideStates& w) {
-    States s;
-    s.quad[0] = __builtin_shufflevector(w.front, w.front, 0, 1, 2, 3);
-    s.quad[1] = __builtin_shufflevector(w.front, w.front, 4, 5, 6, 7);
-    s.quad[2] = w.back;
-    return s;
-}
-
 // filters() and writeFrame() on WideStates, each lane doing the same operations (the width
 // is always AVX-512 here; the parameter keeps the call sites alike).
 template <bool Wide> LYRE_INLINE void filters(const Block& b, WideStates& s, const Reads& r) {
@@ -165,56 +155,59 @@ LYRE_INLINE void writeFrame(const Block& b, const WideStates& s, float* frame, d
     std::memcpy(frame + 8, &backLines, sizeof backLines);
 }
 
-// The state pairs (s0, s1), (s2, s3) ... (s10, s11), k = 0 .. 5, in the order the sums add them.
-LYRE_INLINE __m128d statePair(const States& s, int k) {
-    static constexpr int kQuad[6] = {0, 1, 2, 2, 1, 0};
-    return k < 3 ? low(s.quad[kQuad[k]]) : high(s.quad[kQuad[k]]);
+// State pair k, k = 0 .. 5, is (s0, s1), (s2, s3) ... (s10, s11), in the order the sums add them:
+// lanes 0-1 of quad kPairQuad[k] for k < 3, lanes 2-3 after. In WideStates quads 0 and 1 lie in
+// the front, quad 2 is the back.
+inline constexpr int kPairQuad[kCount / 2] = {0, 1, 2, 2, 1, 0};
+template <int K> inline constexpr int kPairLane = K < 3 ? 0 : 2;
+
+// Pair K of two samples: (left, right) of the first, then of the second. Through a reference,
+// as widen8().
+template <int K> LYRE_INLINE void statePairs(const States& a, const States& b, Double4& v) {
+    constexpr int q = kPairQuad[K], l = kPairLane<K>;
+    v = __builtin_shufflevector(a.quad[q], b.quad[q], l, l + 1, l + 4, l + 5);
 }
-LYRE_INLINE __m128d statePair(const WideStates& s, int k) {
-    switch (k) {
-    case 0:
-        return __builtin_shufflevector(s.front, s.front, 0, 1);
-    case 1:
-        return __builtin_shufflevector(s.front, s.front, 4, 5);
-    case 2:
-        return low(s.back);
-    case 3:
-        return high(s.back);
-    case 4:
-        return __builtin_shufflevector(s.front, s.front, 6, 7);
-    default:
-        return __builtin_shufflevector(s.front, s.front, 2, 3);
+template <int K> LYRE_INLINE void statePairs(const WideStates& a, const WideStates& b, Double4& v) {
+    constexpr int q = kPairQuad[K], l = kPairLane<K>;
+    if constexpr (q < 2) {
+        constexpr int f = 4 * q + l;
+        v = __builtin_shufflevector(a.front, b.front, f, f + 1, f + 8, f + 9);
+    } else {
+        v = __builtin_shufflevector(a.back, b.back, l, l + 1, l + 4, l + 5);
     }
+}
+// Pair K of one sample.
+template <int K> LYRE_INLINE __m128d statePair(const States& s) {
+    constexpr int q = kPairQuad[K], l = kPairLane<K>;
+    return __builtin_shufflevector(s.quad[q], s.quad[q], l, l + 1);
+}
+template <int K> LYRE_INLINE __m128d statePair(const WideStates& s) {
+    constexpr int q = kPairQuad[K], l = kPairLane<K>;
+    if constexpr (q < 2)
+        return __builtin_shufflevector(s.front, s.front, 4 * q + l, 4 * q + l + 1);
+    else
+        return __builtin_shufflevector(s.back, s.back, l, l + 1);
 }
 
-// State pair k of two samples: (left, right) of the first, then of the second. Through a
-// reference, as widen8().
-LYRE_INLINE void statePairs(const States& a, const States& b, int k, Double4& v) {
-    static constexpr int kQuad[6] = {0, 1, 2, 2, 1, 0};
-    const int q = kQuad[k];
-    v = k < 3 ? __builtin_shufflevector(a.quad[q], b.quad[q], 0, 1, 4, 5)
-              : __builtin_shufflevector(a.quad[q], b.quad[q], 2, 3, 6, 7);
-}
-LYRE_INLINE void statePairs(const WideStates& a, const WideStates& b, int k, Double4& v) {
-    switch (k) {
-    case 0:
-        v = __builtin_shufflevector(a.front, b.front, 0, 1, 8, 9);
-        break;
-    case 1:
-        v = __builtin_shufflevector(a.front, b.front, 4, 5, 12, 13);
-        break;
-    case 2:
-        v = __builtin_shufflevector(a.back, b.back, 0, 1, 4, 5);
-        break;
-    case 3:
-        v = __builtin_shufflevector(a.back, b.back, 2, 3, 6, 7);
-        break;
-    case 4:
-        v = __builtin_shufflevector(a.front, b.front, 6, 7, 14, 15);
-        break;
-    default:
-        v = __builtin_shufflevector(a.front, b.front, 2, 3, 10, 11);
+// The state terms of step 6, (s0, s1) + (s2, s3) + ... + (s10, s11) added in that order: of one
+// sample, and of two side by side.
+template <class S> LYRE_INLINE __m128d stateSum(const S& s) {
+    __m128d sum = _mm_add_pd(statePair<0>(s), statePair<1>(s));
+    [&]<int... K>(std::integer_sequence<int, K...>) {
+        ((sum = _mm_add_pd(sum, statePair<K + 2>(s))), ...);
     }
+    (std::make_integer_sequence<int, kCount / 2 - 2>{});
+    return sum;
+}
+template <class S> LYRE_INLINE void stateSums(const S& a, const S& b, Double4& sum) {
+    Double4 first, second;
+    statePairs<0>(a, b, first);
+    statePairs<1>(a, b, second);
+    sum = first + second;
+    [&]<int... K>(std::integer_sequence<int, K...>) {
+        ((statePairs<K + 2>(a, b, second), sum = sum + second), ...);
+    }
+    (std::make_integer_sequence<int, kCount / 2 - 2>{});
 }
 
 // The states in either layout.
@@ -222,10 +215,13 @@ LYRE_INLINE void convert(const States& from, States& to) {
     to = from;
 }
 LYRE_INLINE void convert(const States& from, WideStates& to) {
-    to = widened(from);
+    to.front = __builtin_shufflevector(from.quad[0], from.quad[1], 0, 1, 2, 3, 4, 5, 6, 7);
+    to.back = from.quad[2];
 }
 LYRE_INLINE void convert(const WideStates& from, States& to) {
-    to = narrowed(from);
+    to.quad[0] = __builtin_shufflevector(from.front, from.front, 0, 1, 2, 3);
+    to.quad[1] = __builtin_shufflevector(from.front, from.front, 4, 5, 6, 7);
+    to.quad[2] = from.back;
 }
 
 // The states to and from the bank's state, which keeps them as the quads one after another.
@@ -288,10 +284,7 @@ LYRE_INLINE void sample(const Block& b, S& s, float* frame, const Index* at, flo
     // 6: (left, right) summed side by side: the state pairs (s0, s1), (s2, s3)... first, then
     // the taps, each lane in the order of a plain running sum. The states lie as (s0, s1, s10,
     // s11), (s2, s3, s8, s9), (s4, s5, s6, s7).
-    __m128d sum = _mm_add_pd(statePair(s, 0), statePair(s, 1));
-#pragma GCC unroll 4
-    for (int k = 2; k < kCount / 2; ++k)
-        sum = _mm_add_pd(sum, statePair(s, k));
+    __m128d sum = stateSum(s);
     Double4 taps[kQuads];
 #pragma GCC unroll 3
     for (int q = 0; q < kQuads; ++q)
@@ -362,13 +355,8 @@ LYRE_INLINE void samplePair(const Block& b, S& s, float* frame0, const Index* at
     if constexpr (Careful) r1 = loadReads(frame1, at1);
 
     // 6
-    Double4 sum, pair;
-    statePairs(first, s, 0, sum);
-#pragma GCC unroll 5
-    for (int k = 1; k < kCount / 2; ++k) {
-        statePairs(first, s, k, pair);
-        sum = sum + pair;
-    }
+    Double4 sum;
+    stateSums(first, s, sum);
 #pragma GCC unroll 6
     for (int m = 0; m < kCount / 2; ++m) {
         Double4 t;
@@ -549,13 +537,14 @@ LYRE_INLINE void runFrames(const Block& b, States& s, float* frame, const std::i
     const std::int32_t lastPairStart = end - 1;
     if constexpr (Quads) {
         const std::int32_t lastQuadStart = end - 3;
-        WideStates wide = widened(s);
+        WideStates wide;
+        convert(s, wide);
         const std::ptrdiff_t nearest = *std::max_element(offset, offset + kCount);
         for (; n < lastQuadStart; n += 4, frame += 4 * kCount) {
             prefetchQuadAhead(frame, nearest);
             sampleQuad<Bypassed>(b, wide, frame, offset, o, inL, inR, outL, outR, n);
         }
-        s = narrowed(wide);
+        convert(wide, s);
     }
     if (pairs)
         for (; n < lastPairStart; n += 2, frame += 2 * kCount)
