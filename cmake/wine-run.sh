@@ -5,6 +5,11 @@
 # the tests need: "Arial" mapped to Liberation Sans, so GDI+ finds a face for its text.
 set -euo pipefail
 arch=$1 prefix=$2
+# A kernel that runs no 32-bit code still runs the 32-bit loader, through run-i386.sh's
+# emulation; everything below (the prefix made on first use included) then happens inside it.
+if [ "$arch" = win32 ] && [ -z "${LYRE_X86_RUNNER:-}" ]; then
+  exec "$(dirname "$0")/run-i386.sh" "$0" "$@"
+fi
 shift 2
 export WINEARCH=$arch WINEPREFIX=$prefix
 export WINEDEBUG=${LYRE_WINEDEBUG:--all}

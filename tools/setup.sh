@@ -17,14 +17,35 @@ packages=(
 )
 
 # wine32 is an i386 package: the architecture must be known to dpkg before apt can find it.
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
 need_update=""
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   echo "Adding the i386 architecture (for wine32)"
   $SUDO dpkg --add-architecture i386
   need_update=1
 fi
+
+# A mirror caught mid-sync fails a list or two; what was fetched is still usable, and the
+# install below says clearly if something is then really missing.
+apt_update() {
+  local attempt
+  for attempt in 1 2 3; do
+    $SUDO apt-get update -qq && return 0
+    echo "apt-get update failed (attempt $attempt of 3)" >&2
+    sleep $((attempt * 5))
+  done
+  echo "continuing with the package lists apt has" >&2
+}
+
+# When one architecture's list of the security suite could not be fetched, apt will not pair
+# i386 packages with amd64 twins whose candidates come from that suite; preferring the release
+# itself then gives versions that exist for both.
+apt_install() {
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "$@" ||
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
+      -o APT::Default-Release=bookworm "$@"
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -32,10 +53,36 @@ for p in "${packages[@]}"; do
 done
 if ((${#missing[@]})) || [ -n "$need_update" ]; then
   ((${#missing[@]})) && echo "Installing: ${missing[*]}"
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  $SUDO apt-get update -qq
-  if ((${#missing[@]})); then
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-  fi
+  apt_update
+  if ((${#missing[@]})); then apt_install "${missing[@]}"; fi
+fi
+
+# The 32-bit Windows tests need 32-bit programs (wine's loader). A kernel that runs none gets
+# them through qemu-i386 (cmake/run-i386.sh): Debian 12's own qemu 7.2 hangs in wine's first
+# start, the one in bookworm-backports works. Backports is added as Debian documents it and
+# pinned so that nothing but qemu-user ever comes from there.
+here=$(cd "$(dirname "$0")" && pwd)
+if [ "$(LYRE_X86_EMULATION=auto "$here/../cmake/run-i386.sh" --mode)" = unavailable ]; then
+  echo "This kernel runs no 32-bit programs: installing qemu-user from bookworm-backports"
+  $SUDO tee /etc/apt/sources.list.d/bookworm-backports.sources >/dev/null <<'SOURCES'
+Types: deb
+URIs: http://deb.debian.org/debian
+Suites: bookworm-backports
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+  $SUDO tee /etc/apt/preferences.d/lyrebloom-backports >/dev/null <<'PINS'
+# Only qemu-user is taken from bookworm-backports (for the 32-bit tests); nothing else is
+# installed or upgraded from there.
+Package: qemu-user
+Pin: release n=bookworm-backports
+Pin-Priority: 500
+
+Package: *
+Pin: release n=bookworm-backports
+Pin-Priority: -1
+PINS
+  apt_update
+  apt_install qemu-user/bookworm-backports
+  echo "32-bit programs: $(LYRE_X86_EMULATION=auto "$here/../cmake/run-i386.sh" --mode)"
 fi

@@ -38,6 +38,37 @@ run_suite() { # name, build dir, cmake options..., then -- ctest options
   ctest --test-dir "$dir" --output-on-failure -j"$jobs" "${ctest_opts[@]}"
 }
 
+# The default time a Windows test may take (tests with a time of their own keep it): 32-bit
+# programs under qemu-i386 run several times slower than natively (docs/windows-tests.md).
+test_timeout() { # arch
+  local factor=1
+  [ "$1" = win32 ] && [ "$x86_mode" = emulated ] && factor=$x86_time_factor
+  echo $((600 * factor))
+}
+
+# "N tests: P passed, F failed, S skipped" from a ctest log.
+ctest_counts() { # log
+  local total failed skipped
+  total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$1" | tail -1)
+  failed=$(sed -n 's/.*, \([0-9]*\) tests failed out of.*/\1/p' "$1" | tail -1)
+  skipped=$(grep -cE "^ *[0-9]+/[0-9]+ Test +#[0-9]+: .*Skipped" "$1" || true)
+  total=${total:-0} failed=${failed:-0}
+  echo "$total tests: $((total - failed - skipped)) passed, $failed failed, $skipped skipped"
+}
+
+# How the cross-platform tests of one DLL ended.
+crossplatform_outcome() { # log, X86 or X64, why its tree's tests could not run (or "")
+  local lines
+  lines=$(grep -E "^ *[0-9]+/[0-9]+ Test +#[0-9]+: CrossPlatform\.$2" "$1" || true)
+  if [ -z "$lines" ]; then
+    echo "not run"
+  elif grep -q Skipped <<<"$lines"; then
+    echo "skipped (${3:-see ctest -V -L crossplatform in build-test})"
+  else
+    echo "$(grep -c Passed <<<"$lines") of $(wc -l <<<"$lines") passed"
+  fi
+}
+
 # The cross-platform comparison runs once the Windows builds exist (below).
 run_suite "tests" build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -- -LE crossplatform
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -67,32 +98,64 @@ done
 # Windows: both DLLs (tools/build-windows.sh's trees and settings) and their tests under wine,
 # each tree with its own prefix, made on first use and kept (cmake/wine-run.sh). One persistent
 # wineserver per prefix for the whole run keeps each test's start short.
-for pair in win32:i686 win64:x86_64; do
-  IFS=: read -r arch triple <<<"$pair"
+# 32-bit programs run natively where the kernel can, else under qemu-i386 in a private namespace
+# (cmake/run-i386.sh); decided once here, so no test start probes it again.
+x86_mode=$(cmake/run-i386.sh --mode)
+x86_time_factor=$(cmake/run-i386.sh --time-factor)
+case $x86_mode in
+  emulated) export LYRE_X86_EMULATION=always ;;
+  native) export LYRE_X86_EMULATION=never ;;
+esac
+windows_summary=()
+declare -A windows_unavailable=()
+for pair in win32:i686:x86 win64:x86_64:x64; do
+  IFS=: read -r arch triple target <<<"$pair"
   dir=build-$arch
   prefix=$PWD/$dir/wineprefix
-  echo "== Windows $arch: build and tests under wine"
+  how=natively
+  if [ "$arch" = win32 ] && [ "$x86_mode" = emulated ]; then
+    how="under emulation ($(qemu-i386 --version | head -1 | sed 's/ (.*//') in a private namespace)"
+  elif [ "$arch" = win32 ] && [ "$x86_mode" = unavailable ]; then
+    how="if wine can start them (this machine runs no 32-bit programs)"
+  fi
+  echo "== Windows $target DLL: build, then tests under wine, $how"
   stage_start=$SECONDS
   cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/toolchains/mingw-$triple.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DLYRE_WERROR=ON >/dev/null
   cmake --build "$dir" -j"$jobs"
   if cmake/wine-run.sh "$arch" "$prefix" --version >/dev/null 2>&1; then
+    prefix_start=$SECONDS
     cmake/wine-run.sh "$arch" "$prefix" cmd /c exit 0
     WINEPREFIX=$prefix wineserver -p </dev/null >/dev/null 2>&1 || true
     wine_prefixes+=("$prefix")
+    echo "-- wine prefix ready in $((SECONDS - prefix_start)) s"
   else
-    echo "wine cannot start $arch programs on this machine: the tests that need it are skipped"
+    windows_unavailable[$target]="wine cannot start $target programs here"
+    [ "$arch" = win32 ] &&
+      windows_unavailable[$target]+=": the kernel runs no 32-bit code and no qemu-i386 8 or later is installed"
+    how="skipped (${windows_unavailable[$target]})"
+    echo "$how"
   fi
-  ctest --test-dir "$dir" --output-on-failure -j"$jobs"
+  log=$dir/ctest.log
+  ctest --test-dir "$dir" --output-on-failure -j"$jobs" --timeout "$(test_timeout "$arch")" | tee "$log"
   if ((${#wine_prefixes[@]})) && [ "${wine_prefixes[-1]}" = "$prefix" ]; then
     WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
     unset 'wine_prefixes[-1]'
   fi
-  echo "-- Windows $arch took $((SECONDS - stage_start)) s"
+  windows_summary+=("$target DLL: $how; $(ctest_counts "$log"); $((SECONDS - stage_start)) s with the build")
 done
 
 # The same workload, derived values and texts through the Linux module and both DLLs: bit for
 # bit the same (a target wine cannot start here is reported as skipped).
 echo "== cross-platform bit-exactness"
+stage_start=$SECONDS
 LYRE_WINDOWS_BUILD_DIRS="$PWD/build-win32|$PWD/build-win64" \
-  ctest --test-dir build-test --output-on-failure -L crossplatform
+  ctest --test-dir build-test --output-on-failure -L crossplatform | tee build-test/crossplatform.log
+for target in x86 x64; do
+  how=$(crossplatform_outcome build-test/crossplatform.log "${target^^}" "${windows_unavailable[$target]:-}")
+  windows_summary+=("$target DLL against Linux, bit for bit: $how")
+done
+windows_summary+=("(the cross-platform comparisons took $((SECONDS - stage_start)) s)")
+
+echo "== Windows targets"
+printf '%s\n' "${windows_summary[@]}"

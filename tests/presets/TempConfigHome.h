@@ -29,12 +29,15 @@ class TempConfigHome {
   public:
     TempConfigHome() {
 #ifdef _WIN32
+        // wine reuses process ids, and a folder deeper than the classic path limit outlives its
+        // test (remove_all cannot reach into it): take a name that is not there yet.
         static std::atomic<unsigned> serial{0};
-        const std::filesystem::path folder =
-            std::filesystem::temp_directory_path() /
-            ("lyre-presets-" + std::to_string(::GetCurrentProcessId()) + "-" +
-             std::to_string(serial.fetch_add(1)));
-        std::filesystem::create_directories(folder);
+        std::filesystem::path folder;
+        do {
+            folder = std::filesystem::temp_directory_path() /
+                     ("lyre-presets-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                      std::to_string(serial.fetch_add(1)));
+        } while (!std::filesystem::create_directories(folder));
         path_ = folder.string();
         clearRegistryKey();
 #else

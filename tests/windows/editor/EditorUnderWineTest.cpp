@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "shell/vst2.h"
+#include "tests/windows/TestTime.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ std::wstring widen(const char* text) {
 }
 
 void pump(int milliseconds) {
-    const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+    const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds * testTimeFactor());
     do {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -89,7 +90,7 @@ class EditorUnderWine : public ::testing::Test {
     }
     void closeEditor() { effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0); }
     void idle(int milliseconds) {
-        const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+        const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds * testTimeFactor());
         do {
             effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0);
             pump(10);

@@ -14,6 +14,7 @@
 
 #include "RegistryValues.h"
 #include "TempConfigHome.h"
+#include "tests/windows/TestTime.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/platform/win32/Win32FileSelector.h"
 
@@ -157,7 +158,8 @@ class DialogDriver {
     }
 
     void drive() {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::seconds(20 * testTimeFactor());
         HWND dialog = nullptr;
         while (!dialog && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
