@@ -44,6 +44,8 @@ class CPresetSystemEffect : public AudioEffectX {
     virtual VstInt32 getEffectUniqueID();
     virtual void loadStoredDefaults();
     virtual void setupFactoryPrograms() {}
+    // What a loaded value that is not a number becomes; the subclass knows its parameters.
+    virtual float parameterDefault(VstInt32 /*index*/) { return 0.0f; }
 
     // Whole-record work for the editor's record codecs; each is atomic against the others.
     ProgramRecord currentProgram();
@@ -62,6 +64,7 @@ class CPresetSystemEffect : public AudioEffectX {
     bool isApplyingProgram() const noexcept { return store_.isApplying(); }
 
   private:
+    ProgramRecord withValuesInRange(ProgramRecord program);
     void applyProgram(ProgramStore::Access& access, int index);
     CPresetSystemEditor* presetEditor() const;
 
