@@ -47,6 +47,10 @@ class CPresetSystemEffect : public AudioEffectX {
     // What a loaded value that is not a number becomes; the subclass knows its parameters.
     virtual float parameterDefault(VstInt32 /*index*/) { return 0.0f; }
 
+    // Changes whenever a program name or the current program changes, from any thread, so an
+    // open editor can tell on its refresh that its name field and menu are behind.
+    std::uint32_t programListGeneration() const noexcept { return store_.generation(); }
+
     // Whole-record work for the editor's record codecs; each is atomic against the others.
     ProgramRecord currentProgram();
     ProgramBank programs();

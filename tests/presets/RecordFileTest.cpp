@@ -30,6 +30,19 @@ std::uint32_t bitsOf(float x) {
     return std::bit_cast<std::uint32_t>(x);
 }
 
+// A value a record held, as a load must leave it: the same bits when it is within 0..1, else
+// clamped, and the parameter's default ("Default" program) when it is not a number.
+void expectLoadedAs(float loaded, std::uint32_t storedBits, int index) {
+    constexpr float kDefaults[8] = {0.5f, 0.25f, 0.25f, 0.25f, 0.5f, 0.5f, 0.0f, 0.0f};
+    const float stored = std::bit_cast<float>(storedBits);
+    if (stored >= 0.0f && stored <= 1.0f)
+        EXPECT_EQ(bitsOf(loaded), storedBits) << index;
+    else if (stored != stored)
+        EXPECT_EQ(loaded, kDefaults[index]) << index;
+    else
+        EXPECT_EQ(loaded, stored < 0.0f ? 0.0f : 1.0f) << index << ": " << stored;
+}
+
 class RecordFiles : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -93,8 +106,26 @@ TEST_F(RecordFiles, BothByteOrdersLoadAndTheReversedRequestFlipsTheValues) {
     const ProgramRecord nativeReversed = valuesAfterLoading("native.zem", true);
     const ProgramRecord foreignReversed = valuesAfterLoading("foreign.zem", true);
     for (int i = 2; i < 7; ++i) { // the per-program values; shared ones follow the last apply
-        EXPECT_EQ(bitsOf(nativeReversed.values[i]), __builtin_bswap32(bitsOf(stored.values[i])));
-        EXPECT_EQ(bitsOf(foreignReversed.values[i]), u32At(foreign, recordValue(0, i)));
+        expectLoadedAs(nativeReversed.values[i], __builtin_bswap32(bitsOf(stored.values[i])), i);
+        expectLoadedAs(foreignReversed.values[i], u32At(foreign, recordValue(0, i)), i);
+    }
+}
+
+// A reversed load of a normally ordered bank: what every program holds and what the host reads
+// back stays within 0..1.
+TEST_F(RecordFiles, AReversedLoadOfANormalBankKeepsEveryValueInRange) {
+    ASSERT_TRUE(fx.editor->saveBankFile(file("normal.zeb").c_str()));
+    const Bytes saved = readFile(file("normal.zeb"));
+    ASSERT_EQ(saved.size(), 341u);
+    EXPECT_TRUE(fx.editor->loadBankFile(file("normal.zeb").c_str(), true));
+    const ProgramBank loaded = fx.programs();
+    for (int k = 0; k < 6; ++k)
+        for (int i = 2; i < 7; ++i)
+            expectLoadedAs(loaded[k].values[i], __builtin_bswap32(u32At(saved, recordValue(k, i))),
+                           i);
+    for (int i = 0; i < 8; ++i) {
+        const float heard = fx.effect->getParameter(i);
+        EXPECT_TRUE(heard >= 0.0f && heard <= 1.0f) << i << ": " << heard;
     }
 }
 
@@ -137,6 +168,26 @@ TEST_F(RecordFiles, ShortEmptyOversizedMissingForeignAndWrongKindPresetFiles) {
     EXPECT_EQ(nameOf(loaded), "Bright");
     for (float v : loaded.values)
         EXPECT_EQ(v, 0.0f);
+}
+
+TEST_F(RecordFiles, ARefusedFileIsNotRemembered) {
+    const Bytes native = savedPreset(1);
+    writeFile(file("good.zem"), native);
+    EXPECT_TRUE(fx.editor->loadPresetFile(file("good.zem").c_str(), false));
+    EXPECT_STREQ(fx.editor->rememberedPresetFileName(), "good.zem");
+
+    const std::string elsewhere = nativePath(home.root() + "/elsewhere/");
+    fs::create_directories(elsewhere);
+    Bytes wrongKind = native;
+    wrongKind[4] = 0x37;
+    writeFile(elsewhere + "wrong.zem", wrongKind);
+    writeFile(elsewhere + "preset.zeb", native);
+    EXPECT_FALSE(fx.editor->loadPresetFile((elsewhere + "wrong.zem").c_str(), false));
+    EXPECT_FALSE(fx.editor->loadPresetFile((elsewhere + "missing.zem").c_str(), false));
+    EXPECT_FALSE(fx.editor->loadBankFile((elsewhere + "preset.zeb").c_str(), false));
+    EXPECT_STREQ(fx.editor->rememberedPresetFileName(), "good.zem");
+    EXPECT_STREQ(fx.editor->rememberedBankFileName(), "");
+    EXPECT_EQ(std::string(fx.editor->rememberedDirectory()), dir);
 }
 
 TEST_F(RecordFiles, ABankRoundTripsAndACutOneLoadsWhatItHolds) {
