@@ -2,7 +2,8 @@
 // bank files, the per-user defaults, memories and remembered paths, and the preset bar that
 // puts them on screen. The record and settings work needs no window: the effect asks this
 // object for its stored defaults while it is built. While the window is open, the bar's name
-// field and program menu follow every rename and load made through this object.
+// field and program menu follow every rename and load made through this object at once, and
+// changes made elsewhere (a host's chunk or rename, on any thread) on the next refresh.
 #pragma once
 
 #include <cstdint>
