@@ -2,6 +2,7 @@
 // any length. A record the decoder accepts ends up in the store with its values kept within
 // 0..1 (in-range ones bit for bit); one it refuses changes nothing (a bank still makes program 0
 // current).
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -39,7 +40,7 @@ ProgramRecord asLoaded(ProgramRecord program) {
     constexpr float kDefaults[8] = {0.5f, 0.25f, 0.25f, 0.25f, 0.5f, 0.5f, 0.0f, 0.0f};
     for (int i = 0; i < 8; ++i) {
         float& v = program.values[i];
-        v = v != v ? kDefaults[i] : v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v;
+        v = std::isnan(v) ? kDefaults[i] : v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v;
     }
     return program;
 }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 #endif
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -37,7 +38,7 @@ void expectLoadedAs(float loaded, std::uint32_t storedBits, int index) {
     const float stored = std::bit_cast<float>(storedBits);
     if (stored >= 0.0f && stored <= 1.0f)
         EXPECT_EQ(bitsOf(loaded), storedBits) << index;
-    else if (stored != stored)
+    else if (std::isnan(stored))
         EXPECT_EQ(loaded, kDefaults[index]) << index;
     else
         EXPECT_EQ(loaded, stored < 0.0f ? 0.0f : 1.0f) << index << ": " << stored;

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -80,7 +81,7 @@ namespace {
 
 float loadedValue(float value, int index) {
     constexpr float kDefaults[8] = {0.5f, 0.25f, 0.25f, 0.25f, 0.5f, 0.5f, 0.0f, 0.0f};
-    if (value != value) return kDefaults[index];
+    if (std::isnan(value)) return kDefaults[index];
     return value < 0.0f ? 0.0f : value > 1.0f ? 1.0f : value;
 }
 
