@@ -45,6 +45,10 @@ void Lyrebloom::setupFactoryPrograms() {
     }
 }
 
+float Lyrebloom::parameterDefault(VstInt32 index) {
+    return isParameterIndex(index) ? kFactoryPrograms[0].values[index] : 0.0f;
+}
+
 void Lyrebloom::suspend() {
     bank_.requestFullReset();
 }

@@ -34,6 +34,8 @@ class Lyrebloom : public CPresetSystemEffect {
     VstInt32 getPlugCategory() override;
 
     void setupFactoryPrograms() override;
+    // The factory "Default" program's value.
+    float parameterDefault(VstInt32 index) override;
 
     // For tests that look inside the strings.
     const ResonatorBank& bank() const { return bank_; }

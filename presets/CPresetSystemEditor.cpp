@@ -16,7 +16,7 @@ CPresetSystemEditor::CPresetSystemEditor(AudioEffect* effect)
 }
 
 CPresetSystemEditor::~CPresetSystemEditor() {
-    storeRememberedPaths();
+    if (pathsChanged_) storeRememberedPaths();
 }
 
 std::uint32_t CPresetSystemEditor::uniqueID() const {
@@ -123,28 +123,41 @@ void CPresetSystemEditor::storeRememberedPaths() {
     settings::storePaths(*settings_, {directory_, bankFileName_, presetFileName_});
 }
 
-void CPresetSystemEditor::loadFile(const char* path, char* fileName, std::size_t size, bool bank,
+bool CPresetSystemEditor::isAcceptedRecord(const std::uint8_t* record, bool bank) const {
+    if (!presetEffect_) return false;
+    return bank ? records::decodeBank(record, uniqueID(), false).has_value()
+                : records::decodePreset(record, uniqueID(), false).has_value();
+}
+
+bool CPresetSystemEditor::loadFile(const char* path, char* fileName, std::size_t size, bool bank,
                                    bool reversed) {
     try {
         const std::string target = recordfiles::targetPath(path, directory_);
-        recordfiles::splitPath(path, fileName, directory_);
         std::uint8_t record[records::kBankSize] = {};
         recordfiles::read(target, record, size);
+        const bool accepted = isAcceptedRecord(record, bank);
         if (bank)
             loadBankRecord(record, reversed);
         else
             loadPresetRecord(record, reversed);
+        if (accepted) {
+            if (recordfiles::splitPath(path, fileName, directory_)) pathsChanged_ = true;
+        } else {
+            showRefusal(bank ? presetbar::kRefusedBank : presetbar::kRefusedPreset);
+        }
         // A load may have changed every control, the bar's and the knobs'.
         if (frame) frame->invalid();
+        return accepted;
     } catch (...) {
         // Out of memory for the path: the command does nothing, like a cancelled dialog.
+        return false;
     }
 }
 
 bool CPresetSystemEditor::saveFile(const char* path, char* fileName, bool bank) {
     try {
         const std::string target = recordfiles::targetPath(path, directory_);
-        recordfiles::splitPath(path, fileName, directory_);
+        if (recordfiles::splitPath(path, fileName, directory_)) pathsChanged_ = true;
         std::uint8_t record[records::kBankSize] = {};
         if (bank)
             makeBankRecord(record);
@@ -156,12 +169,12 @@ bool CPresetSystemEditor::saveFile(const char* path, char* fileName, bool bank) 
     }
 }
 
-void CPresetSystemEditor::loadPresetFile(const char* path, bool reversed) {
-    loadFile(path, presetFileName_, records::kPresetSize, false, reversed);
+bool CPresetSystemEditor::loadPresetFile(const char* path, bool reversed) {
+    return loadFile(path, presetFileName_, records::kPresetSize, false, reversed);
 }
 
-void CPresetSystemEditor::loadBankFile(const char* path, bool reversed) {
-    loadFile(path, bankFileName_, records::kBankSize, true, reversed);
+bool CPresetSystemEditor::loadBankFile(const char* path, bool reversed) {
+    return loadFile(path, bankFileName_, records::kBankSize, true, reversed);
 }
 
 bool CPresetSystemEditor::savePresetFile(const char* path) {

@@ -2,7 +2,8 @@
 // bank files, the per-user defaults, memories and remembered paths, and the preset bar that
 // puts them on screen. The record and settings work needs no window: the effect asks this
 // object for its stored defaults while it is built. While the window is open, the bar's name
-// field and program menu follow every rename and load made through this object.
+// field and program menu follow every rename and load made through this object at once, and
+// changes made elsewhere (a host's chunk or rename, on any thread) on the next refresh.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,7 @@
 #include "shell/AEffGUIEditor.h"
 #include "toolkit/CControlListener.h"
 
+class CNotice;
 class COptionMenu;
 class CPresetSystemEffect;
 class CTextEdit;
@@ -26,7 +28,8 @@ class CPresetSystemEditor : public AEffGUIEditor, public CControlListener {
     // Record operations need the effect to be a CPresetSystemEffect; with any other they do
     // nothing.
     explicit CPresetSystemEditor(AudioEffect* effect);
-    // Stores the remembered paths.
+    // Stores the remembered paths when a file command of this instance changed them; an
+    // instance that used none leaves what other instances stored alone.
     ~CPresetSystemEditor() override;
 
     // Adds the preset bar to the frame the subclass has built and starts the refresh timer.
@@ -34,6 +37,10 @@ class CPresetSystemEditor : public AEffGUIEditor, public CControlListener {
     bool open(void* parentWindow) override;
     // Stops the refresh timer and drops the control references; the frame owns the controls.
     void close() override;
+    // Brings the name field and the menu up to the store first (a host may have restored a
+    // chunk or renamed a program on its own thread since the last refresh) and hides an
+    // expired notice.
+    void idle() override;
     // The preset bar's actions; other tags are left to the subclass.
     void valueChanged(CControl* control) override;
 
@@ -64,8 +71,10 @@ class CPresetSystemEditor : public AEffGUIEditor, public CControlListener {
 
     // The file commands, once a dialog has chosen `path`. The chosen directory and file name
     // are remembered when they fit their buffers; the file itself is always the one chosen.
-    void loadPresetFile(const char* path, bool reversed);
-    void loadBankFile(const char* path, bool reversed);
+    // A file the record loader refuses is not remembered, and the open editor says so.
+    // Loads answer whether the file's record was accepted.
+    bool loadPresetFile(const char* path, bool reversed);
+    bool loadBankFile(const char* path, bool reversed);
     bool savePresetFile(const char* path);
     bool saveBankFile(const char* path);
 
@@ -77,6 +86,8 @@ class CPresetSystemEditor : public AEffGUIEditor, public CControlListener {
     CTextEdit* getNameField() const { return nameField_; }
     COptionMenu* getProgramMenu() const { return programMenu_; }
     CControl* getPresetControl(std::int32_t tag) const;
+    // The refusal notice while the window is open, else null.
+    CNotice* getNotice() const { return notice_; }
     // Where open placed a control, by its place in the layout.
     const CRect& getPresetRect(presetbar::Slot slot) const { return rects_[slot]; }
 
@@ -84,11 +95,15 @@ class CPresetSystemEditor : public AEffGUIEditor, public CControlListener {
     std::uint32_t uniqueID() const;
     void storePresetValue(std::u16string_view name);
     void recallPresetValue(std::u16string_view name);
-    void loadFile(const char* path, char* fileName, std::size_t size, bool bank, bool reversed);
+    bool loadFile(const char* path, char* fileName, std::size_t size, bool bank, bool reversed);
+    bool isAcceptedRecord(const std::uint8_t* record, bool bank) const;
     bool saveFile(const char* path, char* fileName, bool bank);
     void fillRects();
     void createNameFieldAndMenu();
     void createButtons();
+    void createNotice();
+    void showRefusal(const char* text);
+    void showNamesFromStore();
     void renameFromField();
     void stepProgram(float direction);
     void chooseProgramFromMenu();
@@ -108,6 +123,9 @@ class CPresetSystemEditor : public AEffGUIEditor, public CControlListener {
     char directory_[recordfiles::kPathBufferSize] = {};
     char bankFileName_[recordfiles::kPathBufferSize] = {};
     char presetFileName_[recordfiles::kPathBufferSize] = {};
+    bool pathsChanged_ = false;
+    // The store's generation that the name field and menu show.
+    std::uint32_t shownGeneration_ = 0;
 
     CTextEdit* nameField_ = nullptr;
     COptionMenu* programMenu_ = nullptr;
@@ -122,5 +140,6 @@ class CPresetSystemEditor : public AEffGUIEditor, public CControlListener {
     CControl* saveBank_ = nullptr;
     CControl* loadBank_ = nullptr;
     CControl* defaultBank_ = nullptr;
+    CNotice* notice_ = nullptr;
     CRect rects_[presetbar::kNumSlots];
 };

@@ -29,7 +29,7 @@ VstInt32 CPresetSystemEffect::setChunk(void* data, VstInt32 byteSize, bool /*isP
     {
         auto access = store_.access();
         for (int k = 0; k < kNumStoredPrograms; ++k)
-            access.setProgram(k, parsed.programs[k]);
+            access.setProgram(k, withValuesInRange(parsed.programs[k]));
         // An index out of range replaces the programs but applies none.
         if (isStoredProgram(parsed.currentIndex)) {
             applyProgram(access, parsed.currentIndex);
@@ -110,7 +110,7 @@ void CPresetSystemEffect::loadCurrentProgram(const ProgramRecord& program) {
     {
         auto access = store_.access();
         const int k = store_.currentIndex();
-        access.setProgram(k, program);
+        access.setProgram(k, withValuesInRange(program));
         // The rename of setCurrentProgramName: NUL-padded after the name's first NUL.
         char name[kProgramNameBuffer];
         copyProgramName(program, name);
@@ -128,7 +128,7 @@ void CPresetSystemEffect::loadPrograms(const ProgramBank* bank) {
         applyProgram(access, 0);
         if (bank) {
             for (int k = 0; k < kNumStoredPrograms; ++k)
-                access.setProgram(k, (*bank)[k]);
+                access.setProgram(k, withValuesInRange((*bank)[k]));
             applyProgram(access, 0);
         }
     }
@@ -139,6 +139,14 @@ void CPresetSystemEffect::loadPrograms(const ProgramBank* bank) {
 void CPresetSystemEffect::setStoredProgram(int k, const ProgramRecord& program) {
     if (!isStoredProgram(k)) return;
     store_.access().setProgram(k, program);
+}
+
+ProgramRecord CPresetSystemEffect::withValuesInRange(ProgramRecord program) {
+    float defaults[kProgramValues];
+    for (VstInt32 i = 0; i < kProgramValues; ++i)
+        defaults[i] = parameterDefault(i);
+    keepValuesInRange(program, defaults);
+    return program;
 }
 
 void CPresetSystemEffect::applyProgram(ProgramStore::Access& access, int index) {

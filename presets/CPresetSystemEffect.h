@@ -44,6 +44,12 @@ class CPresetSystemEffect : public AudioEffectX {
     virtual VstInt32 getEffectUniqueID();
     virtual void loadStoredDefaults();
     virtual void setupFactoryPrograms() {}
+    // What a loaded value that is not a number becomes; the subclass knows its parameters.
+    virtual float parameterDefault(VstInt32 /*index*/) { return 0.0f; }
+
+    // Changes whenever a program name or the current program changes, from any thread, so an
+    // open editor can tell on its refresh that its name field and menu are behind.
+    std::uint32_t programListGeneration() const noexcept { return store_.generation(); }
 
     // Whole-record work for the editor's record codecs; each is atomic against the others.
     ProgramRecord currentProgram();
@@ -62,6 +68,7 @@ class CPresetSystemEffect : public AudioEffectX {
     bool isApplyingProgram() const noexcept { return store_.isApplying(); }
 
   private:
+    ProgramRecord withValuesInRange(ProgramRecord program);
     void applyProgram(ProgramStore::Access& access, int index);
     CPresetSystemEditor* presetEditor() const;
 

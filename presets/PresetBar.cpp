@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "editor/CNotice.h"
 #include "editor/CPSKickButton.h"
 #include "editor/CPSRockerSwitch.h"
 #include "editor/CSaveLoadButton.h"
@@ -12,6 +13,7 @@
 #include "toolkit/CNewFileSelector.h"
 #include "toolkit/COptionMenu.h"
 #include "toolkit/CTextEdit.h"
+#include "toolkit/PlatformServices.h"
 
 using namespace presetbar;
 
@@ -34,6 +36,7 @@ bool CPresetSystemEditor::open(void* /*parentWindow*/) {
     fillRects();
     createNameFieldAndMenu();
     createButtons();
+    createNotice();
     startRefreshTimer();
     return true;
 }
@@ -42,6 +45,7 @@ void CPresetSystemEditor::close() {
     stopRefreshTimer();
     nameField_ = nullptr;
     programMenu_ = nullptr;
+    notice_ = nullptr;
     for (CControl** control : {&rocker_, &savePreset_, &loadPreset_, &storeA_, &recallA_, &storeB_,
                                &recallB_, &defaultPreset_, &saveBank_, &loadBank_, &defaultBank_})
         *control = nullptr;
@@ -55,6 +59,8 @@ void CPresetSystemEditor::fillRects() {
 
 void CPresetSystemEditor::createNameFieldAndMenu() {
     auto* background = new CBitmap(kBackgroundBitmap);
+    // Taken before the names are read: a change in between shows on the first refresh.
+    if (presetEffect_) shownGeneration_ = presetEffect_->programListGeneration();
     char name[kProgramNameBuffer] = {};
     if (presetEffect_) presetEffect_->getProgramName(name);
 
@@ -144,6 +150,58 @@ void CPresetSystemEditor::createButtons() {
             break;
         }
     }
+}
+
+// Last, so it is drawn over everything it covers.
+void CPresetSystemEditor::createNotice() {
+    notice_ = new CNotice(kNoticeRect);
+    notice_->setFont(kNoticeFont);
+    notice_->setFontColor(kNameText);
+    notice_->setBackColor(kNoticeBack);
+    notice_->setFrameColor(kNameFrame);
+    notice_->setHoriAlign(kCenterText);
+    frame->addView(notice_);
+}
+
+void CPresetSystemEditor::showRefusal(const char* text) {
+    if (notice_) notice_->show(text, platformTickCount(), kNoticeMilliseconds);
+}
+
+void CPresetSystemEditor::idle() {
+    if (frame) {
+        showNamesFromStore();
+        if (notice_) notice_->expire(platformTickCount());
+    }
+    AEffGUIEditor::idle();
+}
+
+// A chunk, a bank or a rename that did not come through this editor changed the store since
+// the bar last showed it. Nothing is stored here: the bar only shows what the store holds.
+void CPresetSystemEditor::showNamesFromStore() {
+    if (!presetEffect_ || (!nameField_ && !programMenu_)) return;
+    const std::uint32_t generation = presetEffect_->programListGeneration();
+    if (generation == shownGeneration_) return;
+    // A name being typed or a list being chosen from is left alone; the bar catches up once
+    // the user is done.
+    if ((nameField_ && nameField_->isEditingText()) ||
+        (programMenu_ && programMenu_->isPopupOpen()))
+        return;
+    shownGeneration_ = generation;
+    const std::int32_t current = presetEffect_->getCurrentProgramIndex();
+    char name[kProgramNameBuffer] = {};
+    if (programMenu_) {
+        for (std::int32_t k = 0; k < kNumStoredPrograms; ++k) {
+            CMenuItem* item = programMenu_->getEntry(k);
+            if (!item || !presetEffect_->getProgramNameIndexed(0, k, name)) continue;
+            if (std::strcmp(item->getTitle(), name) != 0) {
+                item->setTitle(name);
+                programMenu_->setDirty();
+            }
+        }
+        programMenu_->setCurrent(current);
+    }
+    if (nameField_ && presetEffect_->getProgramNameIndexed(0, current, name))
+        nameField_->setText(name);
 }
 
 CControl* CPresetSystemEditor::getPresetControl(std::int32_t tag) const {

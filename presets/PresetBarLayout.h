@@ -101,6 +101,15 @@ inline CRect nameFieldRect(const CRect& design, const CFontDesc& font) {
                  middle + half + kNameMargin);
 }
 
+// The notice that says a chosen file was refused: over the labels above the bar, in the name
+// field's colours on a warning tone, long enough to be read.
+inline const CRect kNoticeRect(40, 207, 280, 223);
+inline const CFontDesc kNoticeFont{"Arial", 11};
+inline constexpr CColor kNoticeBack{238, 206, 128, 255};
+inline constexpr std::uint32_t kNoticeMilliseconds = 4000;
+inline constexpr const char* kRefusedPreset = "Refused: not a ZEM preset file";
+inline constexpr const char* kRefusedBank = "Refused: not a ZEM bank file";
+
 struct FileDialog {
     bool save;
     const char* title;

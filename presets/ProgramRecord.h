@@ -28,3 +28,7 @@ inline bool isStoredProgram(int index) {
 void nameProgram(ProgramRecord& program, const char* name);
 // The 24 name bytes and a terminator.
 void copyProgramName(const ProgramRecord& program, char* text);
+// What a host reads back must stay in the 0..1 it was promised, whatever a record held: a value
+// outside is clamped and one that is not a number takes the parameter's default. Values in
+// range are kept bit for bit.
+void keepValuesInRange(ProgramRecord& program, const float (&defaults)[kProgramValues]);

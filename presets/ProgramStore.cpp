@@ -94,6 +94,7 @@ void ProgramStore::Access::setProgram(int k, const ProgramRecord& program) {
     std::memcpy(store_.names_[k], program.name, kProgramNameBytes);
     for (int i = 0; i < kProgramValues; ++i)
         store_.write(k, k, i, program.values[i]);
+    store_.advanceGeneration();
 }
 
 void ProgramStore::Access::setName(int k, const char* name) {
@@ -101,4 +102,5 @@ void ProgramStore::Access::setName(int k, const char* name) {
     std::memcpy(named.name, store_.names_[k], kProgramNameBytes);
     nameProgram(named, name);
     std::memcpy(store_.names_[k], named.name, kProgramNameBytes);
+    store_.advanceGeneration();
 }

@@ -25,6 +25,10 @@ class ProgramStore {
     void writeAll(int index, float value) noexcept;
     int currentIndex() const noexcept { return current_.load(std::memory_order_acquire); }
     bool isApplying() const noexcept { return applying_.load(std::memory_order_acquire); }
+    // Counts replaced names and current-index changes (not value write-backs).
+    std::uint32_t generation() const noexcept {
+        return generation_.load(std::memory_order_acquire);
+    }
 
     // Exclusive access for whole-record work. Never taken on the audio thread.
     class Access {
@@ -37,7 +41,10 @@ class ProgramStore {
         ProgramBank programs() const;
         void setProgram(int k, const ProgramRecord& program);
         void setName(int k, const char* name);
-        void setCurrentIndex(int index) { store_.current_.store(index, std::memory_order_release); }
+        void setCurrentIndex(int index) {
+            store_.current_.store(index, std::memory_order_release);
+            store_.advanceGeneration();
+        }
         void setApplying(bool on) { store_.applying_.store(on, std::memory_order_release); }
 
       private:
@@ -50,6 +57,7 @@ class ProgramStore {
   private:
     using Slot = std::atomic<std::uint64_t>;
 
+    void advanceGeneration() noexcept { generation_.fetch_add(1, std::memory_order_acq_rel); }
     void write(int first, int last, int index, float value) noexcept;
     static void replaceIfOlder(Slot& slot, std::uint32_t ticket, float value) noexcept;
     static float valueOf(const Slot& slot) noexcept;
@@ -63,4 +71,5 @@ class ProgramStore {
     std::atomic<std::uint64_t> writesEnded_{0};
     std::atomic<int> current_{0};
     std::atomic<bool> applying_{false};
+    std::atomic<std::uint32_t> generation_{0};
 };

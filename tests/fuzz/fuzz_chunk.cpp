@@ -56,6 +56,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(word(after, 8) == 6 && word(after, 12) < 6);
     for (std::size_t r = 16; r < 32; r += 4)
         FUZZ_CHECK(word(after, r) == 0);
+    // And every value a host can read back is within 0..1, whatever the input held.
+    for (std::size_t at = chunk::kProgramsOffset; at < chunk::kSize; at += chunk::kProgramSize)
+        for (std::size_t i = 0; i < 8; ++i) {
+            float v;
+            std::memcpy(&v, after.data() + at + 24 + 4 * i, sizeof v);
+            FUZZ_CHECK(v >= 0.0f && v <= 1.0f);
+        }
+    if (result == 0) FUZZ_CHECK(parametersInRange(fx));
 
     // Loading what we hand out is accepted and, once the current program has been applied
     // (a chunk with an index outside 0..5 applies none), a fixed point.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "PresetBarFixture.h"
+#include "editor/CNotice.h"
 #include "toolkit/CFrame.h"
 
 namespace {
@@ -65,7 +66,9 @@ TEST_F(FileDialogs, LoadPresetLeftNormalRightAloneReversedRightWithShiftNormal) 
     clickControl(kLoadPresetSlot, 3);
     ASSERT_EQ(dialogs->requests.size(), 2u);
     EXPECT_EQ(lastRequest().title, "Load preset (endian-reversed)");
-    EXPECT_EQ(bitsOf(effect.programs()[2].values[2]), reversedBits(0.1f * 4.0f));
+    // 0.4 byte-reversed is negative and is kept at 0; 0.25 reversed is a tiny positive number,
+    // within range, and kept bit for bit.
+    EXPECT_EQ(bitsOf(effect.programs()[2].values[2]), bitsOf(0.0f));
     EXPECT_EQ(bitsOf(effect.programs()[2].values[3]), reversedBits(0.05f * 5.0f));
     EXPECT_EQ(nameOf(effect.programs()[2]), "Program 3") << "names are never reversed";
 
@@ -182,6 +185,58 @@ TEST_F(FileDialogs, CancelledOrMultipleChoiceChangesNothing) {
     EXPECT_STREQ(e.rememberedBankFileName(), "all.zeb");
     EXPECT_STREQ(e.rememberedPresetFileName(), "two.zem");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+    EXPECT_EQ(errorCount, 0);
+}
+
+// A file with a wrong header: nothing loads, nothing is remembered, and the editor says so for
+// a few seconds over the bar.
+TEST_F(FileDialogs, ARefusedFileIsNotRememberedAndTheEditorSaysSo) {
+    Lyrebloom& effect = newInstance();
+    fillPrograms(effect, 3);
+    ADEditor& e = *dynamic_cast<ADEditor*>(effect.getEditor());
+    ASSERT_TRUE(e.savePresetFile((dir + "good.zem").c_str()));
+    std::vector<std::uint8_t> wrong = fileBytes(dir + "good.zem");
+    wrong[0] ^= 0xFF; // another plug-in's identifier
+    const std::string elsewhere = config->root() + "/elsewhere/";
+    fs::create_directories(elsewhere);
+    std::ofstream(elsewhere + "wrong.zem", std::ios::binary)
+        .write(reinterpret_cast<const char*>(wrong.data()),
+               static_cast<std::streamsize>(wrong.size()));
+    openEditor(effect);
+    idle();
+    const CRect& area = kNoticeRect;
+    auto noticePixels = [&] {
+        const std::vector<std::uint32_t> all = capture(parent, 320, 257);
+        std::vector<std::uint32_t> inside;
+        for (auto y = static_cast<int>(area.top); y < static_cast<int>(area.bottom); ++y)
+            for (auto x = static_cast<int>(area.left); x < static_cast<int>(area.right); ++x)
+                inside.push_back(all[static_cast<std::size_t>(y * 320 + x)]);
+        return inside;
+    };
+    const std::vector<std::uint32_t> without = noticePixels();
+    const ProgramBank before = effect.programs();
+
+    dialogs->answer({elsewhere + "wrong.zem"});
+    clickControl(kLoadPresetSlot);
+    EXPECT_EQ(std::memcmp(effect.programs().data(), before.data(), sizeof before), 0);
+    EXPECT_STREQ(e.rememberedPresetFileName(), "good.zem");
+    EXPECT_EQ(std::string(e.rememberedDirectory()), dir);
+    ASSERT_NE(e.getNotice(), nullptr);
+    EXPECT_EQ(e.getNotice()->getText(), kRefusedPreset);
+    const std::vector<std::uint32_t> shown = noticePixels();
+    int changed = 0;
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        changed += shown[i] != without[i];
+    EXPECT_GT(changed, static_cast<int>(shown.size()) / 2) << "the notice is on screen";
+
+    dialogs->answer({}); // the next save offers the last file that loaded
+    clickControl(kSavePresetSlot);
+    EXPECT_EQ(lastRequest().defaultSaveName, "good.zem");
+    EXPECT_EQ(lastRequest().initialDirectory, dir);
+
+    idle(static_cast<int>(kNoticeMilliseconds) + 300);
+    EXPECT_FALSE(e.getNotice()->isVisible());
+    EXPECT_EQ(noticePixels(), without) << "gone again";
     EXPECT_EQ(errorCount, 0);
 }
 

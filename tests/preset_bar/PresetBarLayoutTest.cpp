@@ -1,5 +1,6 @@
 // What open puts on the frame and what close leaves behind.
 #include "PresetBarFixture.h"
+#include "editor/CNotice.h"
 #include "editor/CPSKickButton.h"
 #include "editor/CPSRockerSwitch.h"
 #include "editor/CSaveLoadButton.h"
@@ -47,7 +48,12 @@ TEST_F(PresetBarLayout, OpenAddsThirteenControlsInDrawingOrderAboveTheEditor) {
     fillPrograms(effect, 4);
     ADEditor& e = openEditor(effect);
     CFrame* frame = e.getFrame();
-    ASSERT_EQ(frame->getNbViews(), kEditorOwnControls + 13);
+    // Then the refusal notice, hidden, drawn over everything it covers.
+    ASSERT_EQ(frame->getNbViews(), kEditorOwnControls + 13 + 1);
+    CView* notice = frame->getView(kEditorOwnControls + 13);
+    EXPECT_EQ(notice, static_cast<CView*>(e.getNotice()));
+    EXPECT_FALSE(notice->isVisible());
+    EXPECT_FALSE(notice->getMouseEnabled());
     for (int i = 0; i < 13; ++i) {
         SCOPED_TRACE(kOrder[i].tag);
         auto* control = dynamic_cast<CControl*>(frame->getView(kEditorOwnControls + i));

@@ -1,5 +1,8 @@
 // Switching and renaming programs from the bar: rocker, menu, typed names, host renames.
+#include <cstdio>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "PresetBarFixture.h"
 
@@ -70,20 +73,51 @@ TEST_F(ProgramSwitch, MenuChoiceSelectsTheProgramUnderTheEntryTitle) {
     EXPECT_EQ(fieldText(), "Program 3");
     EXPECT_FLOAT_EQ(effect.getParameter(3), 0.25f) << "program 3's Damp applied";
 
-    // A chunk from the host renames program 2 behind the menu's back; choosing the entry
-    // then gives the program the entry's older title.
+    EXPECT_EQ(errorCount, 0);
+}
+
+// A host that opened the editor and then restores its project from its own thread: setChunk
+// leaves the controls alone, and the next refresh shows the restored names and program.
+TEST_F(ProgramSwitch, AChunkRestoredWhileTheEditorIsOpenShowsOnTheNextRefresh) {
+    Lyrebloom& effect = newInstance();
+    fillPrograms(effect, 0);
     void* data = nullptr;
     const VstInt32 size = effect.getChunk(&data, false);
     std::vector<std::uint8_t> chunk(static_cast<std::uint8_t*>(data),
                                     static_cast<std::uint8_t*>(data) + size);
-    std::memcpy(chunk.data() + 32 + 56 * 2, "From the host\0\0\0\0\0\0\0\0\0\0\0", 24);
-    ASSERT_EQ(effect.setChunk(chunk.data(), size, false), 0);
-    EXPECT_EQ(menuTitle(2), "Program 2");
+    for (int k = 0; k < kNumStoredPrograms; ++k) {
+        char name[kProgramNameBytes] = {};
+        std::snprintf(name, sizeof name, "Restored %d", k);
+        std::memcpy(chunk.data() + 32 + 56 * k, name, kProgramNameBytes);
+    }
+    chunk[12] = 4; // the current program
+    openEditor(effect);
+    ASSERT_EQ(fieldText(), "Program 0");
+
+    VstIntPtr answer = -2;
+    std::thread host([&] { answer = effect.dispatcher(effSetChunk, 0, size, chunk.data(), 0); });
+    host.join();
+    ASSERT_EQ(answer, 0);
+    EXPECT_EQ(fieldText(), "Program 0") << "setChunk itself touches no control";
+    idle();
+    EXPECT_EQ(fieldText(), "Restored 4");
+    EXPECT_EQ(menuCurrent(), 4);
+    for (int k = 0; k < kNumStoredPrograms; ++k)
+        EXPECT_EQ(menuTitle(k), "Restored " + std::to_string(k));
+
+    // Choosing an entry now keeps the restored name; the store is what the bar shows.
     clickAt(kMenuX, kMenuY);
     clickMenuEntry(2);
-    EXPECT_EQ(effect.getCurrentProgramIndex(), 2);
-    EXPECT_EQ(nameOf(effect.programs()[2]), "Program 2");
-    EXPECT_EQ(fieldText(), "Program 2");
+    EXPECT_EQ(nameOf(effect.programs()[2]), "Restored 2");
+    EXPECT_EQ(fieldText(), "Restored 2");
+
+    // Restored first, opened afterwards: the same picture.
+    closeEditor();
+    chunk[12] = 5;
+    ASSERT_EQ(effect.setChunk(chunk.data(), size, false), 0);
+    openEditor(effect);
+    EXPECT_EQ(fieldText(), "Restored 5");
+    EXPECT_EQ(menuCurrent(), 5);
     EXPECT_EQ(errorCount, 0);
 }
 

@@ -1,5 +1,7 @@
 #include <array>
+#include <bit>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "HostedLyrebloom.h"
@@ -83,6 +85,32 @@ TEST(Chunk, AChunkFromAMachineOfTheOtherByteOrderIsCorrected) {
     EXPECT_EQ(chunkOf(*target), native);
     EXPECT_EQ(programName(*target), "Almost reverb");
     EXPECT_EQ(target->parameterDisplay(4), "-24");
+}
+
+// A host reads back only what it was promised: 0..1, a value that is not a number becoming the
+// parameter's default ("Default" program), and values in range kept bit for bit.
+TEST(Chunk, LoadedValuesAreKeptWithinTheirRangeAndInRangeOnesExactly) {
+    auto plugin = loadLyrebloom();
+    Bytes chunk = withCurrentIndex(chunkOf(*plugin), 1);
+    const float tiny = std::bit_cast<float>(0x0000001Fu); // 4.3e-44, as a reversed load gives
+    const float stored[8] = {-428443552.0f, std::numeric_limits<float>::quiet_NaN(),
+                             1.5f,          std::numeric_limits<float>::infinity(),
+                             tiny,          -0.0f,
+                             0.3f,          -std::numeric_limits<float>::quiet_NaN()};
+    const float expected[8] = {0.0f, 0.25f, 1.0f, 1.0f, tiny, -0.0f, 0.3f, 0.0f};
+    for (int i = 0; i < 8; ++i)
+        putFloat(chunk, chunkValue(1, i), stored[i]);
+    EXPECT_EQ(setChunk(*plugin, chunk), 0);
+    const Bytes after = chunkOf(*plugin);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(plugin->getParameter(i)),
+                  std::bit_cast<std::uint32_t>(expected[i]))
+            << i;
+        EXPECT_EQ(u32At(after, chunkValue(1, i)), std::bit_cast<std::uint32_t>(expected[i])) << i;
+    }
+    for (int k : {0, 2, 3, 4, 5}) // untouched programs, all values in range: unchanged bits
+        for (int i = 2; i < 7; ++i)
+            EXPECT_EQ(u32At(after, chunkValue(k, i)), u32At(chunk, chunkValue(k, i))) << k << i;
 }
 
 // Loads `chunk` into a fresh instance and checks the answer and that nothing changed.

@@ -3,6 +3,7 @@
 #include <unistd.h>
 #endif
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -28,6 +29,19 @@ Bytes readFile(const std::string& path) {
 
 std::uint32_t bitsOf(float x) {
     return std::bit_cast<std::uint32_t>(x);
+}
+
+// A value a record held, as a load must leave it: the same bits when it is within 0..1, else
+// clamped, and the parameter's default ("Default" program) when it is not a number.
+void expectLoadedAs(float loaded, std::uint32_t storedBits, int index) {
+    constexpr float kDefaults[8] = {0.5f, 0.25f, 0.25f, 0.25f, 0.5f, 0.5f, 0.0f, 0.0f};
+    const float stored = std::bit_cast<float>(storedBits);
+    if (stored >= 0.0f && stored <= 1.0f)
+        EXPECT_EQ(bitsOf(loaded), storedBits) << index;
+    else if (std::isnan(stored))
+        EXPECT_EQ(loaded, kDefaults[index]) << index;
+    else
+        EXPECT_EQ(loaded, stored < 0.0f ? 0.0f : 1.0f) << index << ": " << stored;
 }
 
 class RecordFiles : public ::testing::Test {
@@ -93,8 +107,8 @@ TEST_F(RecordFiles, BothByteOrdersLoadAndTheReversedRequestFlipsTheValues) {
     const ProgramRecord nativeReversed = valuesAfterLoading("native.zem", true);
     const ProgramRecord foreignReversed = valuesAfterLoading("foreign.zem", true);
     for (int i = 2; i < 7; ++i) { // the per-program values; shared ones follow the last apply
-        EXPECT_EQ(bitsOf(nativeReversed.values[i]), __builtin_bswap32(bitsOf(stored.values[i])));
-        EXPECT_EQ(bitsOf(foreignReversed.values[i]), u32At(foreign, recordValue(0, i)));
+        expectLoadedAs(nativeReversed.values[i], __builtin_bswap32(bitsOf(stored.values[i])), i);
+        expectLoadedAs(foreignReversed.values[i], u32At(foreign, recordValue(0, i)), i);
     }
 }
 
@@ -137,6 +151,26 @@ TEST_F(RecordFiles, ShortEmptyOversizedMissingForeignAndWrongKindPresetFiles) {
     EXPECT_EQ(nameOf(loaded), "Bright");
     for (float v : loaded.values)
         EXPECT_EQ(v, 0.0f);
+}
+
+TEST_F(RecordFiles, ARefusedFileIsNotRemembered) {
+    const Bytes native = savedPreset(1);
+    writeFile(file("good.zem"), native);
+    EXPECT_TRUE(fx.editor->loadPresetFile(file("good.zem").c_str(), false));
+    EXPECT_STREQ(fx.editor->rememberedPresetFileName(), "good.zem");
+
+    const std::string elsewhere = nativePath(home.root() + "/elsewhere/");
+    fs::create_directories(elsewhere);
+    Bytes wrongKind = native;
+    wrongKind[4] = 0x37;
+    writeFile(elsewhere + "wrong.zem", wrongKind);
+    writeFile(elsewhere + "preset.zeb", native);
+    EXPECT_FALSE(fx.editor->loadPresetFile((elsewhere + "wrong.zem").c_str(), false));
+    EXPECT_FALSE(fx.editor->loadPresetFile((elsewhere + "missing.zem").c_str(), false));
+    EXPECT_FALSE(fx.editor->loadBankFile((elsewhere + "preset.zeb").c_str(), false));
+    EXPECT_STREQ(fx.editor->rememberedPresetFileName(), "good.zem");
+    EXPECT_STREQ(fx.editor->rememberedBankFileName(), "");
+    EXPECT_EQ(std::string(fx.editor->rememberedDirectory()), dir);
 }
 
 TEST_F(RecordFiles, ABankRoundTripsAndACutOneLoadsWhatItHolds) {

@@ -11,9 +11,9 @@
 #include "HostedLyrebloom.h"
 #include "InProcessLyrebloom.h"
 #include "TempConfigHome.h"
-#include "presets/platform/posix/FileSettingsStore.h"
 #include "presets/PresetRecords.h"
 #include "presets/StoredSettings.h"
+#include "presets/platform/posix/FileSettingsStore.h"
 
 namespace {
 
@@ -218,39 +218,83 @@ TEST_F(StoredSettings, TheFolderAndValuesArePrivateToTheUser) {
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
+// The size of a path stored as UTF-16 text with its terminator, for an ASCII or two-byte
+// UTF-8 path as these tests use.
+std::size_t utf16Bytes(const std::string& utf8) {
+    std::size_t units = 0;
+    for (const unsigned char c : utf8)
+        units += (c & 0xC0) != 0x80;
+    return (units + 1) * 2;
+}
+
 TEST_F(StoredSettings, RememberedPathsAreStoredAsUtf16TextWithTheirTerminator) {
+    const std::string folder = home.root() + "/abcdefghij/";
+    fs::create_directories(folder);
     {
         Instance writer;
-        writer.editor->loadPresetFile("/abcdefghij/song.zem", false); // 12 + 8 characters
+        ASSERT_TRUE(writer.editor->savePresetFile((folder + "song.zem").c_str()));
     }
     const Bytes directory = readFile(home.keyDirectory() + "/CurrDir.sz");
     const Bytes preset = readFile(home.keyDirectory() + "/CurrPreset.sz");
-    EXPECT_EQ(directory.size(), 26u);
+    EXPECT_EQ(directory.size(), utf16Bytes(folder));
     EXPECT_EQ(preset.size(), 18u);
     EXPECT_EQ(readFile(home.keyDirectory() + "/CurrBank.sz").size(), 2u);
     const char16_t expected[] = u"song.zem";
     EXPECT_EQ(std::memcmp(preset.data(), expected, sizeof expected), 0);
 
     Instance reader;
-    EXPECT_STREQ(reader.editor->rememberedDirectory(), "/abcdefghij/");
+    EXPECT_EQ(std::string(reader.editor->rememberedDirectory()), folder);
     EXPECT_STREQ(reader.editor->rememberedPresetFileName(), "song.zem");
     EXPECT_STREQ(reader.editor->rememberedBankFileName(), "");
 }
 
 TEST_F(StoredSettings, NonAsciiPathsRoundTripAndOverlongTextReadsAsEmpty) {
+    const std::string folder = home.root() + "/\xC3\xBC/";
+    fs::create_directories(folder);
     {
         Instance writer;
-        writer.editor->loadBankFile("/tmp/\xC3\xBC/\xC3\xB6.zeb", false);
+        ASSERT_TRUE(writer.editor->saveBankFile((folder + "\xC3\xB6.zeb").c_str()));
     }
-    EXPECT_EQ(readFile(home.keyDirectory() + "/CurrDir.sz").size(), 16u); // "/tmp/ü/" + NUL
+    EXPECT_EQ(readFile(home.keyDirectory() + "/CurrDir.sz").size(), utf16Bytes(folder));
     {
         Instance reader;
-        EXPECT_STREQ(reader.editor->rememberedDirectory(), "/tmp/\xC3\xBC/");
+        EXPECT_EQ(std::string(reader.editor->rememberedDirectory()), folder);
         EXPECT_STREQ(reader.editor->rememberedBankFileName(), "\xC3\xB6.zeb");
     }
     writeFile(home.keyDirectory() + "/CurrDir.sz", Bytes(600, 'a'));
     Instance reader;
     EXPECT_STREQ(reader.editor->rememberedDirectory(), "");
+}
+
+// Two instances in two processes, as a host with the effect on two tracks: the one that used
+// no file dialog closes last and must not write back the empty paths it read at its start.
+TEST_F(StoredSettings, AnInstanceThatUsedNoDialogLeavesThePathsAnotherProcessStored) {
+    const std::string folder = home.root() + "/songs/";
+    fs::create_directories(folder);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        bool saved = false;
+        {
+            Instance other;
+            saved = other.editor->savePresetFile((folder + "verse.zem").c_str());
+        }
+        _exit(saved ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_STREQ(fx.editor->rememberedPresetFileName(), "") << "read before the other stored";
+    fx.effect->selectProgram(2);
+    fx.editor->storeMemoA(); // settings work that is no file dialog
+    fx.effect.reset();
+    fx.editor = nullptr;
+
+    EXPECT_EQ(readFile(home.keyDirectory() + "/CurrPreset.sz").size(), 20u); // "verse.zem" + NUL
+    Instance next;
+    EXPECT_EQ(std::string(next.editor->rememberedDirectory()), folder);
+    EXPECT_STREQ(next.editor->rememberedPresetFileName(), "verse.zem");
+    EXPECT_STREQ(next.editor->rememberedBankFileName(), "");
 }
 
 } // namespace

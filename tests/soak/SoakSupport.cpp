@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -74,6 +75,34 @@ std::int64_t stampOf(const ProgramRecord& program) {
 
 bool sameProgram(const ProgramRecord& a, const ProgramRecord& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+namespace {
+
+float loadedValue(float value, int index) {
+    constexpr float kDefaults[8] = {0.5f, 0.25f, 0.25f, 0.25f, 0.5f, 0.5f, 0.0f, 0.0f};
+    if (std::isnan(value)) return kDefaults[index];
+    return value < 0.0f ? 0.0f : value > 1.0f ? 1.0f : value;
+}
+
+} // namespace
+
+ProgramRecord asLoaded(ProgramRecord program) {
+    for (int i = 0; i < 8; ++i)
+        program.values[i] = loadedValue(program.values[i], i);
+    return program;
+}
+
+std::vector<std::uint8_t> chunkAsLoaded(std::vector<std::uint8_t> chunk) {
+    for (std::size_t k = 0; k < 6 && chunk.size() == 368; ++k)
+        for (int i = 0; i < 8; ++i) {
+            const std::size_t at = 32 + 56 * k + 24 + 4 * static_cast<std::size_t>(i);
+            float value;
+            std::memcpy(&value, chunk.data() + at, 4);
+            value = loadedValue(value, i);
+            std::memcpy(chunk.data() + at, &value, 4);
+        }
+    return chunk;
 }
 
 } // namespace soak

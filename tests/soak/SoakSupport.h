@@ -31,4 +31,10 @@ std::int64_t stampOf(const ProgramRecord& program);
 
 bool sameProgram(const ProgramRecord& a, const ProgramRecord& b);
 
+// A program as any load stores it: values within 0..1 kept bit for bit, others at the nearer
+// end, one that is not a number at the "Default" program's value. The host may set anything.
+ProgramRecord asLoaded(ProgramRecord program);
+// The same for every program value of a 368-byte chunk in native order.
+std::vector<std::uint8_t> chunkAsLoaded(std::vector<std::uint8_t> chunk);
+
 } // namespace soak

@@ -87,10 +87,11 @@ TEST_F(RegistryStore, RecordsAreBinaryValuesOfTheirExactBytesAndDeletingRemovesO
 }
 
 TEST_F(RegistryStore, RememberedPathsAreWideTextWithTheTerminatorCountedAndEndInABackslash) {
+    ::CreateDirectoryW(L"C:\\abcdefgh", nullptr);
     {
         Instance writer;
         // 12 characters of directory, its final backslash included, and 8 of file name.
-        writer.editor->loadPresetFile("C:\\abcdefgh\\song.zem", false);
+        ASSERT_TRUE(writer.editor->savePresetFile("C:\\abcdefgh\\song.zem"));
         EXPECT_STREQ(writer.editor->rememberedDirectory(), "C:\\abcdefgh\\");
     }
     const RawValue directory = readRaw(L"CurrDir");
@@ -109,21 +110,25 @@ TEST_F(RegistryStore, RememberedPathsAreWideTextWithTheTerminatorCountedAndEndIn
         // A path chosen with forward slashes is remembered in Windows' own spelling.
         Instance other;
         EXPECT_STREQ(other.editor->rememberedPresetFileName(), "song.zem");
-        other.editor->loadBankFile("D:/Sets/Live/b.zeb", false);
+        ::CreateDirectoryW(L"C:\\Sets", nullptr);
+        ::CreateDirectoryW(L"C:\\Sets\\Live", nullptr);
+        ASSERT_TRUE(other.editor->saveBankFile("C:/Sets/Live/b.zeb"));
     }
-    EXPECT_EQ(readRaw(L"CurrDir").bytes, wideTextBytes(L"D:\\Sets\\Live\\"));
+    EXPECT_EQ(readRaw(L"CurrDir").bytes, wideTextBytes(L"C:\\Sets\\Live\\"));
     EXPECT_EQ(readRaw(L"CurrBank").bytes, wideTextBytes(L"b.zeb"));
     Instance reader;
-    EXPECT_STREQ(reader.editor->rememberedDirectory(), "D:\\Sets\\Live\\");
+    EXPECT_STREQ(reader.editor->rememberedDirectory(), "C:\\Sets\\Live\\");
     EXPECT_STREQ(reader.editor->rememberedBankFileName(), "b.zeb");
     EXPECT_STREQ(reader.editor->rememberedPresetFileName(), "song.zem");
 }
 
 TEST_F(RegistryStore, NonAsciiPathsAreStoredAsTheirUtf16Units) {
     const std::string folder = "C:\\Kl\xC3\xA4nge\\\xE6\x97\xA5\xE6\x9C\xAC\\"; // Klänge\日本
+    ::CreateDirectoryW(L"C:\\Kl\u00E4nge", nullptr);
+    ::CreateDirectoryW(L"C:\\Kl\u00E4nge\\\u65E5\u672C", nullptr);
     {
         Instance writer;
-        writer.editor->loadBankFile((folder + "\xC3\xB6.zeb").c_str(), false);
+        ASSERT_TRUE(writer.editor->saveBankFile((folder + "\xC3\xB6.zeb").c_str()));
     }
     EXPECT_EQ(readRaw(L"CurrDir").bytes, wideTextBytes(L"C:\\Kl\u00E4nge\\\u65E5\u672C\\"));
     EXPECT_EQ(readRaw(L"CurrBank").bytes, wideTextBytes(L"\u00F6.zeb"));

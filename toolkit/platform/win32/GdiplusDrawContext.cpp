@@ -6,6 +6,7 @@
 
 #include "toolkit/CBitmap.h"
 #include "toolkit/platform/win32/GdiplusBitmap.h"
+#include "toolkit/platform/win32/GdiplusFontFamily.h"
 
 namespace {
 
@@ -25,24 +26,6 @@ std::wstring latin1ToWide(const char* text) {
     for (const char* p = text; p && *p; ++p)
         result += static_cast<wchar_t>(static_cast<unsigned char>(*p));
     return result;
-}
-
-// The named family, or a sans-serif one when the system lacks it (wine has no "Arial").
-std::unique_ptr<Gdiplus::FontFamily> fontFamily(const std::string& name) {
-    const std::wstring wide = latin1ToWide(name.c_str());
-    auto family = std::make_unique<Gdiplus::FontFamily>(wide.c_str());
-    if (family->GetLastStatus() == Gdiplus::Ok && family->IsAvailable()) return family;
-    const Gdiplus::FontFamily* generic = Gdiplus::FontFamily::GenericSansSerif();
-    if (generic && generic->GetLastStatus() == Gdiplus::Ok) {
-        WCHAR genericName[LF_FACESIZE] = {};
-        if (generic->GetFamilyName(genericName) == Gdiplus::Ok) {
-            family = std::make_unique<Gdiplus::FontFamily>(genericName);
-            if (family->GetLastStatus() == Gdiplus::Ok) return family;
-        }
-    }
-    family = std::make_unique<Gdiplus::FontFamily>(L"Tahoma");
-    if (family->GetLastStatus() == Gdiplus::Ok) return family;
-    return nullptr;
 }
 
 int fontStyle(int style) {
@@ -108,7 +91,7 @@ void GdiplusDrawContext::drawLine(const CPoint& from, const CPoint& to) {
 void GdiplusDrawContext::drawString(const char* text, const CRect& box, CHoriTxtAlign align,
                                     bool antialias) {
     if (!text || !*text) return;
-    const auto family = fontFamily(font.getName());
+    const auto family = installedFontFamily(font.getName());
     if (!family) return;
     const int style = fontStyle(font.getStyle());
     const Gdiplus::Font gdiFont(family.get(), static_cast<Gdiplus::REAL>(font.getSize()), style,
@@ -144,7 +127,7 @@ void GdiplusDrawContext::drawString(const char* text, const CRect& box, CHoriTxt
 
 CCoord GdiplusDrawContext::getStringWidth(const char* text) {
     if (!text || !*text) return 0;
-    const auto family = fontFamily(font.getName());
+    const auto family = installedFontFamily(font.getName());
     if (!family) return 0;
     const Gdiplus::Font gdiFont(family.get(), static_cast<Gdiplus::REAL>(font.getSize()),
                                 fontStyle(font.getStyle()), Gdiplus::UnitPixel);
