@@ -14,6 +14,14 @@
 #include <travesty/unit.h>
 #include <travesty/view.h>
 
+// travesty gives these two host interfaces no C++ form; they extend FUnknown alone.
+struct v3_bstream_cpp : v3_funknown {
+    v3_bstream stream;
+};
+struct v3_component_handler_cpp : v3_funknown {
+    v3_component_handler handler;
+};
+
 namespace vst3 {
 
 // travesty names the results but not the factory and class constants hosts check.
