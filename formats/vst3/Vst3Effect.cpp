@@ -10,11 +10,14 @@
 #include "formats/vst3/Vst3ParameterText.h"
 #include "formats/vst3/Vst3Streams.h"
 #include "formats/vst3/Vst3Tail.h"
+#include "formats/vst3/Vst3View.h"
 #include "presets/CPresetSystemEffect.h"
 #include "presets/ChunkFormat.h"
+#include "shell/AEffGUIEditor.h"
 #include "shell/AudioEffect.h"
 #include "shell/EffectIdentity.h"
 #include "shell/PluginEntry.h"
+#include "toolkit/CFrame.h"
 
 namespace vst3 {
 
@@ -466,6 +469,43 @@ v3_result Vst3Effect::setComponentHandler(v3_component_handler** handler) {
     if (handler_) v3_cpp_obj_unref(handler_);
     handler_ = handler && *handler ? handler : nullptr;
     return V3_OK;
+}
+
+// --- the editor ---
+
+v3_plugin_view** Vst3Effect::createView(const char* name) {
+    if (!core_ || !name || std::strcmp(name, "editor") != 0 || !core_->getEditor()) return nullptr;
+    Vst3View* view = Vst3View::create(*this);
+    return view ? view->view() : nullptr;
+}
+
+bool Vst3Effect::editorSize(v3_view_rect& rect) {
+    ERect* r = nullptr;
+    if (dispatch(effEditGetRect, 0, 0, &r) == 0 || !r) return false;
+    rect = {r->left, r->top, r->right, r->bottom};
+    return true;
+}
+
+bool Vst3Effect::openEditor(void* parent, EditorWindow& window) {
+    if (dispatch(effEditOpen, 0, 0, parent) == 0) return false;
+    auto* editor = dynamic_cast<AEffGUIEditor*>(core_->getEditor());
+    CFrame* frame = editor ? editor->getFrame() : nullptr;
+    window = {frame ? frame->getSystemWindow() : nullptr, frame ? frame->eventDescriptor() : -1};
+    return true;
+}
+
+void Vst3Effect::idleEditor() {
+    dispatch(effEditIdle);
+}
+
+void Vst3Effect::closeEditor() {
+    dispatch(effEditClose);
+}
+
+bool Vst3Effect::editorKey(bool down, int16_t character, int16_t code, int16_t modifiers) {
+    // The virtual key and modifier numbers are the VST 2.4 ones.
+    return dispatch(down ? effEditKeyDown : effEditKeyUp, character, code & 0xFF, nullptr,
+                    static_cast<float>(modifiers & 0xFF)) != 0;
 }
 
 // --- IUnitInfo ---

@@ -23,6 +23,12 @@ namespace vst3 {
 inline constexpr v3_param_id kProgramParamId = 8;
 inline constexpr int32_t kProgramListId = 1;
 
+// The editor's child window once open, and what a run loop watches for its events (-1: none).
+struct EditorWindow {
+    void* child;
+    int descriptor;
+};
+
 class Vst3Effect {
   public:
     // One reference, owned by the caller; null when out of memory.
@@ -67,6 +73,14 @@ class Vst3Effect {
 
     // IUnitInfo
     v3_result programName(int32_t listId, int32_t index, int16_t* name);
+
+    // The editor, for the view (user-interface thread): the VST 2.4 editor opcodes.
+    v3_plugin_view** createView(const char* name);
+    bool editorSize(v3_view_rect& rect);
+    bool openEditor(void* parent, EditorWindow& window);
+    void idleEditor();
+    void closeEditor();
+    bool editorKey(bool down, int16_t character, int16_t code, int16_t modifiers);
 
     // Each interface pointer a host holds points at one of these.
     struct Face {

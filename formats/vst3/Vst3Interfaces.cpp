@@ -147,8 +147,12 @@ v3_result V3_API setNormalized(void* self, v3_param_id id, double value) {
 v3_result V3_API setComponentHandler(void* self, v3_component_handler** handler) {
     return guarded([&] { return of(self).setComponentHandler(handler); });
 }
-v3_plugin_view** V3_API createView(void*, const char*) {
-    return nullptr;
+v3_plugin_view** V3_API createView(void* self, const char* name) {
+    try {
+        return of(self).createView(name);
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 // IUnitInfo: one root unit with the program list.
