@@ -352,6 +352,7 @@ v3_result Vst3Effect::process(v3_process_data* data) {
     if (!playable) {
         // A flush: the parameters only.
         applyPoints(*data, INT32_MAX);
+        announceValues(*data);
         return V3_OK;
     }
     float* in[2] = {inBus->channel_buffers_32[0],
@@ -375,7 +376,21 @@ v3_result Vst3Effect::process(v3_process_data* data) {
         }
     }
     applyPoints(*data, INT32_MAX);
+    announceValues(*data);
     return V3_OK;
+}
+
+void Vst3Effect::announceValues(v3_process_data& data) {
+    if (!data.output_params || !*data.output_params) return;
+    if (!announceValues_.exchange(false, std::memory_order_acq_rel)) return;
+    v3_param_changes** changes = data.output_params;
+    for (v3_param_id id = 0; id < static_cast<v3_param_id>(kNumParams); ++id) {
+        int32_t index = 0;
+        v3_param_value_queue** queue = v3_cpp_obj(changes)->add_param_data(changes, &id, &index);
+        if (queue && *queue)
+            v3_cpp_obj(queue)->add_point(
+                queue, 0, record_->getParameter(record_, static_cast<VstInt32>(id)), &index);
+    }
 }
 
 // --- IEditController ---
@@ -455,7 +470,13 @@ void Vst3Effect::selectProgram(int32_t index) {
 v3_result Vst3Effect::setNormalized(v3_param_id id, double value) {
     if (!record_) return V3_NOT_INITIALIZED;
     if (id == kProgramParamId) {
+        // The host switches programs from inside its own locks and re-reads the values
+        // itself; a restart request from in here would re-enter them (Ardour 7.3 deadlocks).
+        // The processor reports the new values instead, as output changes of its next block.
+        quiet_ = true;
         selectProgram(programIndex(value));
+        quiet_ = false;
+        announceValues_.store(true, std::memory_order_release);
         return V3_OK;
     }
     if (!isParameterIndex(static_cast<int32_t>(id))) return V3_INVALID_ARG;

@@ -104,6 +104,8 @@ class Vst3Effect {
     void processPiece(float* const* in, float* const* out, int32_t from, int32_t to,
                       v3_process_data& data);
     void selectProgram(int32_t index);
+    // After a program switch the host asked for: every value as an output change.
+    void announceValues(v3_process_data& data);
 
     Face component_, processor_, controller_, units_, requirements_;
     std::atomic<uint32_t> references_{1};
@@ -118,6 +120,7 @@ class Vst3Effect {
     bool active_ = false;
 
     std::atomic<bool> inputStereo_{true};
+    std::atomic<bool> announceValues_{false};
     // Copies of aliased inputs, sized on the user-interface thread while inactive.
     std::vector<float> scratch_[2];
 

@@ -168,7 +168,8 @@ void Vst3Plugin::stop() {
 }
 
 v3_result Vst3Plugin::process(float* const* inputs, float* const* outputs, int32_t frames,
-                              vst3host::ParamChanges* changes) {
+                              vst3host::ParamChanges* changes,
+                              vst3host::ParamChanges* outputChanges) {
     if (!processor_) return V3_NOT_INITIALIZED;
     v3_audio_bus_buffers in{}, out{};
     in.num_channels = 2;
@@ -184,6 +185,7 @@ v3_result Vst3Plugin::process(float* const* inputs, float* const* outputs, int32
     data.inputs = &in;
     data.outputs = &out;
     data.input_params = changes ? changes->changes() : nullptr;
+    data.output_params = outputChanges ? outputChanges->changes() : nullptr;
     return v3_cpp_obj(processor_)->process(processor_, &data);
 }
 

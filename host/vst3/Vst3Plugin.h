@@ -48,7 +48,8 @@ class Vst3Plugin {
 
     // One block: stereo in and out (may alias), with the queued changes (null for none).
     v3_result process(float* const* inputs, float* const* outputs, int32_t frames,
-                      vst3host::ParamChanges* changes = nullptr);
+                      vst3host::ParamChanges* changes = nullptr,
+                      vst3host::ParamChanges* outputChanges = nullptr);
     // A process call with no audio that only delivers `changes`.
     v3_result flush(vst3host::ParamChanges& changes);
 
