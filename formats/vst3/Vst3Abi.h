@@ -24,6 +24,17 @@ struct v3_component_handler_cpp : v3_funknown {
 
 namespace vst3 {
 
+// travesty's results as v3_result values: its enumerators of the Windows failures (0x80004002
+// and up) do not fit an int, and every use would narrow them.
+inline constexpr v3_result kResultOk = V3_OK;
+inline constexpr v3_result kResultFalse = V3_FALSE;
+inline constexpr v3_result kNoInterface = static_cast<v3_result>(V3_NO_INTERFACE);
+inline constexpr v3_result kInvalidArgument = static_cast<v3_result>(V3_INVALID_ARG);
+inline constexpr v3_result kNotImplemented = static_cast<v3_result>(V3_NOT_IMPLEMENTED);
+inline constexpr v3_result kInternalError = static_cast<v3_result>(V3_INTERNAL_ERR);
+inline constexpr v3_result kNotInitialized = static_cast<v3_result>(V3_NOT_INITIALIZED);
+inline constexpr v3_result kOutOfMemory = static_cast<v3_result>(V3_NOMEM);
+
 // travesty names the results but not the factory and class constants hosts check.
 inline constexpr int32_t kFactoryUnicode = 16;
 inline constexpr int32_t kManyInstances = 0x7FFFFFFF;

@@ -20,13 +20,17 @@ constexpr bool idIs(const v3_tuid id, uint32_t l1, uint32_t l2, uint32_t l3, uin
 }
 
 // Results: success is 0 everywhere, the failures differ between COM and the rest.
-static_assert(V3_OK == 0 && V3_TRUE == 0 && V3_FALSE == 1);
+static_assert(kResultOk == 0 && V3_TRUE == 0 && kResultFalse == 1);
 #if V3_COM_COMPAT
-static_assert(static_cast<uint32_t>(V3_NO_INTERFACE) == 0x80004002u);
-static_assert(static_cast<uint32_t>(V3_INVALID_ARG) == 0x80070057u);
-static_assert(static_cast<uint32_t>(V3_NOT_IMPLEMENTED) == 0x80004001u);
+static_assert(static_cast<uint32_t>(kNoInterface) == 0x80004002u);
+static_assert(static_cast<uint32_t>(kInvalidArgument) == 0x80070057u);
+static_assert(static_cast<uint32_t>(kNotImplemented) == 0x80004001u);
+static_assert(static_cast<uint32_t>(kInternalError) == 0x80004005u);
+static_assert(static_cast<uint32_t>(kNotInitialized) == 0x8000FFFFu);
+static_assert(static_cast<uint32_t>(kOutOfMemory) == 0x8007000Eu);
 #else
-static_assert(V3_NO_INTERFACE == -1 && V3_INVALID_ARG == 2 && V3_NOT_IMPLEMENTED == 3);
+static_assert(kNoInterface == -1 && kInvalidArgument == 2 && kNotImplemented == 3 &&
+              kInternalError == 4 && kNotInitialized == 5 && kOutOfMemory == 6);
 #endif
 
 // IDs: the worked example's bytes, then every interface we answer or call.

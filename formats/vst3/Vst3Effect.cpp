@@ -148,26 +148,26 @@ VstIntPtr Vst3Effect::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, f
 
 v3_result Vst3Effect::initialize(v3_funknown** context) {
     // A host that takes us for component and controller initialises twice.
-    if (core_) return V3_OK;
-    if (!createCore()) return V3_INTERNAL_ERR;
+    if (core_) return kResultOk;
+    if (!createCore()) return kInternalError;
     try {
         for (auto& channel : scratch_)
             channel.assign(kDefaultScratch, 0.0f);
     } catch (...) {
-        return V3_NOMEM;
+        return kOutOfMemory;
     }
     if (context && *context) {
         v3_cpp_obj_ref(context);
         context_ = context;
     }
-    return V3_OK;
+    return kResultOk;
 }
 
 v3_result Vst3Effect::terminate() {
     setComponentHandler(nullptr);
     if (context_) v3_cpp_obj_unref(context_);
     context_ = nullptr;
-    return V3_OK;
+    return kResultOk;
 }
 
 // --- IComponent ---
@@ -180,7 +180,7 @@ v3_result Vst3Effect::busInfo(int32_t mediaType, int32_t direction, int32_t inde
                               v3_bus_info* info) const {
     if (!info || mediaType != V3_AUDIO || index != 0 ||
         (direction != V3_INPUT && direction != V3_OUTPUT))
-        return V3_INVALID_ARG;
+        return kInvalidArgument;
     std::memset(info, 0, sizeof *info);
     info->media_type = V3_AUDIO;
     info->direction = direction;
@@ -189,41 +189,41 @@ v3_result Vst3Effect::busInfo(int32_t mediaType, int32_t direction, int32_t inde
     toString128(direction == V3_INPUT ? "Input" : "Output", info->bus_name);
     info->bus_type = V3_MAIN;
     info->flags = V3_DEFAULT_ACTIVE;
-    return V3_OK;
+    return kResultOk;
 }
 
 v3_result Vst3Effect::activateBus(int32_t mediaType, int32_t direction, int32_t index,
                                   v3_bool /*state*/) {
-    return busCount(mediaType, direction) > index && index >= 0 ? V3_OK : V3_INVALID_ARG;
+    return busCount(mediaType, direction) > index && index >= 0 ? kResultOk : kInvalidArgument;
 }
 
 v3_result Vst3Effect::setActive(v3_bool state) {
-    if (!core_) return V3_NOT_INITIALIZED;
+    if (!core_) return kNotInitialized;
     // The effect's resume and suspend both clear the strings, as a VST 2.4 host's mains switch.
     active_ = state != 0;
     dispatch(effMainsChanged, 0, active_ ? 1 : 0);
-    return V3_OK;
+    return kResultOk;
 }
 
 v3_result Vst3Effect::setState(v3_bstream** stream) {
-    if (!core_ || !presets_) return V3_NOT_INITIALIZED;
+    if (!core_ || !presets_) return kNotInitialized;
     std::uint8_t bytes[chunk::kSize];
-    if (!readAll(stream, bytes, static_cast<int32_t>(chunk::kSize))) return V3_FALSE;
+    if (!readAll(stream, bytes, static_cast<int32_t>(chunk::kSize))) return kResultFalse;
     const chunk::Parsed parsed = chunk::parse(bytes, static_cast<int32_t>(chunk::kSize),
                                               static_cast<std::uint32_t>(identity::kUniqueID));
-    if (parsed.outcome != chunk::Parsed::Outcome::loaded) return V3_FALSE;
+    if (parsed.outcome != chunk::Parsed::Outcome::loaded) return kResultFalse;
     quiet_ = true;
     const VstIntPtr result = dispatch(effSetChunk, 0, static_cast<VstIntPtr>(chunk::kSize), bytes);
     quiet_ = false;
-    return result == 0 ? V3_OK : V3_FALSE;
+    return result == 0 ? kResultOk : kResultFalse;
 }
 
 v3_result Vst3Effect::getState(v3_bstream** stream) {
-    if (!core_) return V3_NOT_INITIALIZED;
+    if (!core_) return kNotInitialized;
     void* data = nullptr;
     const VstIntPtr size = dispatch(effGetChunk, 0, 0, &data);
-    if (size <= 0 || !data) return V3_FALSE;
-    return writeAll(stream, data, static_cast<int32_t>(size)) ? V3_OK : V3_FALSE;
+    if (size <= 0 || !data) return kResultFalse;
+    return writeAll(stream, data, static_cast<int32_t>(size)) ? kResultOk : kResultFalse;
 }
 
 // --- IAudioProcessor ---
@@ -235,17 +235,17 @@ v3_result Vst3Effect::setBusArrangements(const uint64_t* inputs, int32_t numIns,
                           outputs[0] == kSpeakerArrStereo &&
                           (inputs[0] == kSpeakerArrStereo || inputs[0] == kSpeakerArrMono);
     inputStereo_.store(!accepted || inputs[0] == kSpeakerArrStereo, std::memory_order_relaxed);
-    return accepted ? V3_OK : V3_FALSE;
+    return accepted ? kResultOk : kResultFalse;
 }
 
 v3_result Vst3Effect::busArrangement(int32_t direction, int32_t index,
                                      uint64_t* arrangement) const {
     if (!arrangement || index != 0 || (direction != V3_INPUT && direction != V3_OUTPUT))
-        return V3_INVALID_ARG;
+        return kInvalidArgument;
     *arrangement = direction == V3_INPUT && !inputStereo_.load(std::memory_order_relaxed)
                        ? kSpeakerArrMono
                        : kSpeakerArrStereo;
-    return V3_OK;
+    return kResultOk;
 }
 
 uint32_t Vst3Effect::latencySamples() const {
@@ -258,27 +258,27 @@ uint32_t Vst3Effect::tailSamples() const {
 }
 
 v3_result Vst3Effect::setupProcessing(const v3_process_setup* setup) {
-    if (!core_) return V3_NOT_INITIALIZED;
+    if (!core_) return kNotInitialized;
     if (!setup || setup->symbolic_sample_size != V3_SAMPLE_32 || setup->max_block_size <= 0 ||
         !(setup->sample_rate > 0.0) || !std::isfinite(setup->sample_rate))
-        return V3_INVALID_ARG;
+        return kInvalidArgument;
     // The copies of aliased inputs are resized here, so never while the audio thread runs.
-    if (active_) return V3_FALSE;
+    if (active_) return kResultFalse;
     try {
         for (auto& channel : scratch_)
             channel.assign(static_cast<std::size_t>(setup->max_block_size), 0.0f);
     } catch (...) {
-        return V3_NOMEM;
+        return kOutOfMemory;
     }
     dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(setup->sample_rate));
     dispatch(effSetBlockSize, 0, setup->max_block_size);
-    return V3_OK;
+    return kResultOk;
 }
 
 v3_result Vst3Effect::setProcessing(v3_bool /*state*/) {
     // The strings keep ringing across a pause; only the mains switch (setActive) clears them,
     // as for a VST 2.4 host.
-    return core_ ? V3_OK : V3_NOT_INITIALIZED;
+    return core_ ? kResultOk : kNotInitialized;
 }
 
 // Applies every point at or before `upTo` (queue order, then point order) and advances.
@@ -289,7 +289,7 @@ void Vst3Effect::applyPoints(v3_process_data& /*data*/, int32_t upTo) {
             int32_t offset = 0;
             double value = 0.0;
             if (v3_cpp_obj(queue.queue)->get_point(queue.queue, queue.next, &offset, &value) !=
-                V3_OK) {
+                kResultOk) {
                 queue.next = queue.count;
                 break;
             }
@@ -313,7 +313,7 @@ void Vst3Effect::processPiece(float* const* in, float* const* out, int32_t from,
             int32_t offset = 0;
             double value = 0.0;
             if (v3_cpp_obj(queue.queue)->get_point(queue.queue, queue.next, &offset, &value) ==
-                V3_OK)
+                kResultOk)
                 next = std::min(next, offset);
         }
         float* inputs[2] = {in[0] + (at - from), in[1] ? in[1] + (at - from) : nullptr};
@@ -324,8 +324,8 @@ void Vst3Effect::processPiece(float* const* in, float* const* out, int32_t from,
 }
 
 v3_result Vst3Effect::process(v3_process_data* data) {
-    if (!data) return V3_INVALID_ARG;
-    if (!core_) return V3_NOT_INITIALIZED;
+    if (!data) return kInvalidArgument;
+    if (!core_) return kNotInitialized;
     // Gather the queues of our parameters; program changes come through the controller.
     queueCount_ = 0;
     if (data->input_params && *data->input_params) {
@@ -353,7 +353,7 @@ v3_result Vst3Effect::process(v3_process_data* data) {
         // A flush: the parameters only.
         applyPoints(*data, INT32_MAX);
         announceValues(*data);
-        return V3_OK;
+        return kResultOk;
     }
     float* in[2] = {inBus->channel_buffers_32[0],
                     inBus->num_channels >= 2 ? inBus->channel_buffers_32[1] : nullptr};
@@ -377,7 +377,7 @@ v3_result Vst3Effect::process(v3_process_data* data) {
     }
     applyPoints(*data, INT32_MAX);
     announceValues(*data);
-    return V3_OK;
+    return kResultOk;
 }
 
 void Vst3Effect::announceValues(v3_process_data& data) {
@@ -398,10 +398,10 @@ void Vst3Effect::announceValues(v3_process_data& data) {
 v3_result Vst3Effect::setComponentState(v3_bstream** stream) {
     // One object: the component's state is ours already; only check that it would be.
     std::uint8_t bytes[chunk::kSize];
-    if (!readAll(stream, bytes, static_cast<int32_t>(chunk::kSize))) return V3_FALSE;
+    if (!readAll(stream, bytes, static_cast<int32_t>(chunk::kSize))) return kResultFalse;
     const chunk::Parsed parsed = chunk::parse(bytes, static_cast<int32_t>(chunk::kSize),
                                               static_cast<std::uint32_t>(identity::kUniqueID));
-    return parsed.outcome == chunk::Parsed::Outcome::loaded ? V3_OK : V3_FALSE;
+    return parsed.outcome == chunk::Parsed::Outcome::loaded ? kResultOk : kResultFalse;
 }
 
 int32_t Vst3Effect::parameterCount() const {
@@ -409,7 +409,7 @@ int32_t Vst3Effect::parameterCount() const {
 }
 
 v3_result Vst3Effect::parameterInfo(int32_t index, v3_param_info* info) {
-    if (!info || index < 0 || index >= parameterCount()) return V3_INVALID_ARG;
+    if (!info || index < 0 || index >= parameterCount()) return kInvalidArgument;
     std::memset(info, 0, sizeof *info);
     info->unit_id = kRootUnitId;
     if (index == kNumParams) {
@@ -418,7 +418,7 @@ v3_result Vst3Effect::parameterInfo(int32_t index, v3_param_info* info) {
         toString128("Program", info->short_title);
         info->step_count = kPrograms - 1;
         info->flags = V3_PARAM_PROGRAM_CHANGE | V3_PARAM_IS_LIST;
-        return V3_OK;
+        return kResultOk;
     }
     char text[kVstMaxParamStrLen * 4] = {};
     dispatch(effGetParamName, index, 0, text);
@@ -431,26 +431,26 @@ v3_result Vst3Effect::parameterInfo(int32_t index, v3_param_info* info) {
     info->step_count = index == kTranspose ? kStepsTranspose : index == kBypass ? 1 : 0;
     info->default_normalised_value = kFactoryPrograms[0].values[index];
     info->flags = V3_PARAM_CAN_AUTOMATE | (index == kBypass ? V3_PARAM_IS_BYPASS : 0);
-    return V3_OK;
+    return kResultOk;
 }
 
 v3_result Vst3Effect::stringForValue(v3_param_id id, double value, int16_t* text) {
-    if (!text) return V3_INVALID_ARG;
+    if (!text) return kInvalidArgument;
     if (id == kProgramParamId) {
-        if (!presets_) return V3_NOT_INITIALIZED;
+        if (!presets_) return kNotInitialized;
         return programName(kProgramListId, programIndex(value), text);
     }
-    if (!isParameterIndex(static_cast<int32_t>(id))) return V3_INVALID_ARG;
+    if (!isParameterIndex(static_cast<int32_t>(id))) return kInvalidArgument;
     valueText(static_cast<int32_t>(id), value, text);
-    return V3_OK;
+    return kResultOk;
 }
 
 v3_result Vst3Effect::valueForString(v3_param_id id, const int16_t* text, double* value) {
-    if (!text || !value || !isParameterIndex(static_cast<int32_t>(id))) return V3_INVALID_ARG;
+    if (!text || !value || !isParameterIndex(static_cast<int32_t>(id))) return kInvalidArgument;
     const std::optional<double> typed = typedValue(static_cast<int32_t>(id), text);
-    if (!typed) return V3_FALSE;
+    if (!typed) return kResultFalse;
     *value = *typed;
-    return V3_OK;
+    return kResultOk;
 }
 
 double Vst3Effect::normalized(v3_param_id id) {
@@ -468,7 +468,7 @@ void Vst3Effect::selectProgram(int32_t index) {
 }
 
 v3_result Vst3Effect::setNormalized(v3_param_id id, double value) {
-    if (!record_) return V3_NOT_INITIALIZED;
+    if (!record_) return kNotInitialized;
     if (id == kProgramParamId) {
         // The host switches programs from inside its own locks and re-reads the values
         // itself; a restart request from in here would re-enter them (Ardour 7.3 deadlocks).
@@ -477,19 +477,19 @@ v3_result Vst3Effect::setNormalized(v3_param_id id, double value) {
         selectProgram(programIndex(value));
         quiet_ = false;
         announceValues_.store(true, std::memory_order_release);
-        return V3_OK;
+        return kResultOk;
     }
-    if (!isParameterIndex(static_cast<int32_t>(id))) return V3_INVALID_ARG;
+    if (!isParameterIndex(static_cast<int32_t>(id))) return kInvalidArgument;
     record_->setParameter(record_, static_cast<VstInt32>(id), clampedValue(value));
-    return V3_OK;
+    return kResultOk;
 }
 
 v3_result Vst3Effect::setComponentHandler(v3_component_handler** handler) {
-    if (handler == handler_) return V3_OK;
+    if (handler == handler_) return kResultOk;
     if (handler && *handler) v3_cpp_obj_ref(handler);
     if (handler_) v3_cpp_obj_unref(handler_);
     handler_ = handler && *handler ? handler : nullptr;
-    return V3_OK;
+    return kResultOk;
 }
 
 // --- the editor ---
@@ -532,11 +532,12 @@ bool Vst3Effect::editorKey(bool down, int16_t character, int16_t code, int16_t m
 // --- IUnitInfo ---
 
 v3_result Vst3Effect::programName(int32_t listId, int32_t index, int16_t* name) {
-    if (!name || listId != kProgramListId || index < 0 || index >= kPrograms) return V3_INVALID_ARG;
+    if (!name || listId != kProgramListId || index < 0 || index >= kPrograms)
+        return kInvalidArgument;
     char text[kVstMaxProgNameLen * 4] = {};
-    if (dispatch(effGetProgramNameIndexed, index, 0, text) == 0) return V3_FALSE;
+    if (dispatch(effGetProgramNameIndexed, index, 0, text) == 0) return kResultFalse;
     toString128(text, name);
-    return V3_OK;
+    return kResultOk;
 }
 
 } // namespace vst3

@@ -31,11 +31,11 @@ void versionText(char* out, std::size_t size) {
 }
 
 v3_result V3_API queryInterface(void* self, const v3_tuid iid, void** obj) {
-    if (!obj) return V3_INVALID_ARG;
+    if (!obj) return kInvalidArgument;
     const bool known = sameId(iid, v3_funknown_iid) || sameId(iid, v3_plugin_factory_iid) ||
                        sameId(iid, v3_plugin_factory_2_iid) || sameId(iid, v3_plugin_factory_3_iid);
     *obj = known ? self : nullptr;
-    return known ? V3_OK : V3_NO_INTERFACE;
+    return known ? kResultOk : kNoInterface;
 }
 uint32_t V3_API addRef(void*) {
     return 1;
@@ -45,36 +45,36 @@ uint32_t V3_API release(void*) {
 }
 
 v3_result V3_API factoryInfo(void*, v3_factory_info* info) {
-    if (!info) return V3_INVALID_ARG;
+    if (!info) return kInvalidArgument;
     copyText(info->vendor, sizeof info->vendor, identity::kVendorString);
     copyText(info->url, sizeof info->url, kUrl);
     copyText(info->email, sizeof info->email, "");
     info->flags = kFactoryUnicode;
-    return V3_OK;
+    return kResultOk;
 }
 int32_t V3_API classCount(void*) {
     return 1;
 }
 v3_result V3_API classInfo(void*, int32_t index, v3_class_info* info) {
-    if (!info || index != 0) return V3_INVALID_ARG;
+    if (!info || index != 0) return kInvalidArgument;
     std::memcpy(info->class_id, kClassId.bytes, 16);
     info->cardinality = kManyInstances;
     copyText(info->category, sizeof info->category, kCategory);
     copyText(info->name, sizeof info->name, identity::kEffectName);
-    return V3_OK;
+    return kResultOk;
 }
 v3_result V3_API createInstance(void*, const v3_tuid cid, const v3_tuid iid, void** obj) {
-    if (!obj) return V3_INVALID_ARG;
+    if (!obj) return kInvalidArgument;
     *obj = nullptr;
-    if (!cid || !iid || !sameId(cid, kClassId.bytes)) return V3_NO_INTERFACE;
+    if (!cid || !iid || !sameId(cid, kClassId.bytes)) return kNoInterface;
     Vst3Effect* effect = Vst3Effect::create();
-    if (!effect) return V3_NOMEM;
+    if (!effect) return kOutOfMemory;
     *obj = effect->query(iid);
     effect->release(); // the creation reference: the query's is the caller's
-    return *obj ? V3_OK : V3_NO_INTERFACE;
+    return *obj ? kResultOk : kNoInterface;
 }
 v3_result V3_API classInfo2(void*, int32_t index, v3_class_info_2* info) {
-    if (!info || index != 0) return V3_INVALID_ARG;
+    if (!info || index != 0) return kInvalidArgument;
     std::memcpy(info->class_id, kClassId.bytes, 16);
     info->cardinality = kManyInstances;
     copyText(info->category, sizeof info->category, kCategory);
@@ -84,10 +84,10 @@ v3_result V3_API classInfo2(void*, int32_t index, v3_class_info_2* info) {
     copyText(info->vendor, sizeof info->vendor, identity::kVendorString);
     versionText(info->version, sizeof info->version);
     copyText(info->sdk_version, sizeof info->sdk_version, kSdkVersion);
-    return V3_OK;
+    return kResultOk;
 }
 v3_result V3_API classInfoUnicode(void*, int32_t index, v3_class_info_3* info) {
-    if (!info || index != 0) return V3_INVALID_ARG;
+    if (!info || index != 0) return kInvalidArgument;
     std::memcpy(info->class_id, kClassId.bytes, 16);
     info->cardinality = kManyInstances;
     copyText(info->category, sizeof info->category, kCategory);
@@ -99,10 +99,10 @@ v3_result V3_API classInfoUnicode(void*, int32_t index, v3_class_info_3* info) {
     versionText(version, sizeof version);
     copyText16(info->version, 64, version);
     copyText16(info->sdk_version, 64, kSdkVersion);
-    return V3_OK;
+    return kResultOk;
 }
 v3_result V3_API setHostContext(void*, v3_funknown**) {
-    return V3_OK;
+    return kResultOk;
 }
 
 const v3_plugin_factory_cpp kFactoryTable{{queryInterface, addRef, release},

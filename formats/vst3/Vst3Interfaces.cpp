@@ -14,7 +14,7 @@ template <class F> v3_result guarded(F&& f) noexcept {
     try {
         return f();
     } catch (...) {
-        return V3_INTERNAL_ERR;
+        return kInternalError;
     }
 }
 
@@ -35,9 +35,9 @@ void copyName(const char* name, int16_t* out) {
 
 // FUnknown and IPluginBase, the same for every face.
 v3_result V3_API queryInterface(void* self, const v3_tuid iid, void** obj) {
-    if (!obj) return V3_INVALID_ARG;
+    if (!obj) return kInvalidArgument;
     *obj = of(self).query(iid);
-    return *obj ? V3_OK : V3_NO_INTERFACE;
+    return *obj ? kResultOk : kNoInterface;
 }
 uint32_t V3_API addRef(void* self) {
     return of(self).addRef();
@@ -54,10 +54,10 @@ v3_result V3_API terminate(void* self) {
 
 // IComponent
 v3_result V3_API controllerClassId(void*, v3_tuid) {
-    return V3_NOT_IMPLEMENTED; // one object: no separate controller class
+    return kNotImplemented; // one object: no separate controller class
 }
 v3_result V3_API setIoMode(void*, int32_t) {
-    return V3_NOT_IMPLEMENTED;
+    return kNotImplemented;
 }
 int32_t V3_API busCount(void* self, int32_t type, int32_t dir) {
     return of(self).busCount(type, dir);
@@ -66,7 +66,7 @@ v3_result V3_API busInfo(void* self, int32_t type, int32_t dir, int32_t index, v
     return guarded([&] { return of(self).busInfo(type, dir, index, info); });
 }
 v3_result V3_API routingInfo(void*, v3_routing_info*, v3_routing_info*) {
-    return V3_NOT_IMPLEMENTED;
+    return kNotImplemented;
 }
 v3_result V3_API activateBus(void* self, int32_t type, int32_t dir, int32_t index, v3_bool on) {
     return guarded([&] { return of(self).activateBus(type, dir, index, on); });
@@ -91,7 +91,7 @@ v3_result V3_API busArrangement(void* self, int32_t dir, int32_t index,
     return guarded([&] { return of(self).busArrangement(dir, index, arrangement); });
 }
 v3_result V3_API canProcessSampleSize(void*, int32_t size) {
-    return size == V3_SAMPLE_32 ? V3_OK : V3_FALSE;
+    return size == V3_SAMPLE_32 ? kResultOk : kResultFalse;
 }
 uint32_t V3_API latencySamples(void* self) {
     return of(self).latencySamples();
@@ -114,10 +114,10 @@ v3_result V3_API setComponentState(void* self, v3_bstream** stream) {
     return guarded([&] { return of(self).setComponentState(stream); });
 }
 v3_result V3_API setControllerState(void*, v3_bstream**) {
-    return V3_OK; // the controller has no state of its own: it is all in the component's
+    return kResultOk; // the controller has no state of its own: it is all in the component's
 }
 v3_result V3_API getControllerState(void*, v3_bstream**) {
-    return V3_NOT_IMPLEMENTED;
+    return kNotImplemented;
 }
 int32_t V3_API parameterCount(void* self) {
     return of(self).parameterCount();
@@ -160,45 +160,45 @@ int32_t V3_API one(void*) {
     return 1;
 }
 v3_result V3_API unitInfo(void*, int32_t index, v3_unit_info* info) {
-    if (!info || index != 0) return V3_INVALID_ARG;
+    if (!info || index != 0) return kInvalidArgument;
     *info = {};
     info->id = kRootUnitId;
     info->parent_unit_id = kNoParentUnitId;
     copyName("Root", info->name);
     info->program_list_id = kProgramListId;
-    return V3_OK;
+    return kResultOk;
 }
 v3_result V3_API programListInfo(void*, int32_t index, v3_program_list_info* info) {
-    if (!info || index != 0) return V3_INVALID_ARG;
+    if (!info || index != 0) return kInvalidArgument;
     *info = {};
     info->id = kProgramListId;
     copyName("Programs", info->name);
     info->programCount = 6;
-    return V3_OK;
+    return kResultOk;
 }
 v3_result V3_API programName(void* self, int32_t list, int32_t index, v3_str_128 name) {
     return guarded([&] { return of(self).programName(list, index, name); });
 }
 v3_result V3_API programInfo(void*, int32_t, int32_t, const char*, v3_str_128) {
-    return V3_FALSE;
+    return kResultFalse;
 }
 v3_result V3_API hasPitchNames(void*, int32_t, int32_t) {
-    return V3_FALSE;
+    return kResultFalse;
 }
 v3_result V3_API pitchName(void*, int32_t, int32_t, int16_t, v3_str_128) {
-    return V3_FALSE;
+    return kResultFalse;
 }
 int32_t V3_API selectedUnit(void*) {
     return kRootUnitId;
 }
 v3_result V3_API selectUnit(void*, int32_t) {
-    return V3_OK;
+    return kResultOk;
 }
 v3_result V3_API unitByBus(void*, int32_t, int32_t, int32_t, int32_t, int32_t*) {
-    return V3_FALSE;
+    return kResultFalse;
 }
 v3_result V3_API unitProgramData(void*, int32_t, int32_t, v3_bstream**) {
-    return V3_NOT_IMPLEMENTED;
+    return kNotImplemented;
 }
 
 // IProcessContextRequirements: the effect reads no time or transport.

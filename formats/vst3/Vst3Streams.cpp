@@ -8,7 +8,7 @@ bool readAll(v3_bstream** stream, void* buffer, int32_t size) {
     int32_t done = 0;
     while (done < size) {
         int32_t got = 0;
-        if (v3_cpp_obj(stream)->read(stream, bytes + done, size - done, &got) != V3_OK)
+        if (v3_cpp_obj(stream)->read(stream, bytes + done, size - done, &got) != kResultOk)
             return false;
         if (got <= 0 || got > size - done) return false;
         done += got;
@@ -24,7 +24,7 @@ bool writeAll(v3_bstream** stream, const void* buffer, int32_t size) {
         int32_t put = 0;
         // The interface takes a non-const pointer but only reads from it.
         if (v3_cpp_obj(stream)->write(stream, const_cast<uint8_t*>(bytes + done), size - done,
-                                      &put) != V3_OK)
+                                      &put) != kResultOk)
             return false;
         if (put <= 0 || put > size - done) return false;
         done += put;

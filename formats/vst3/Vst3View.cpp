@@ -16,16 +16,16 @@ template <class F> v3_result guarded(F&& f) noexcept {
     try {
         return f();
     } catch (...) {
-        return V3_INTERNAL_ERR;
+        return kInternalError;
     }
 }
 
 v3_result V3_API query(void* self, const v3_tuid iid, void** obj) {
-    if (!obj) return V3_INVALID_ARG;
+    if (!obj) return kInvalidArgument;
     const bool known = iid && (sameId(iid, v3_funknown_iid) || sameId(iid, v3_plugin_view_iid));
     *obj = known ? self : nullptr;
     if (known) of(self).addRef();
-    return known ? V3_OK : V3_NO_INTERFACE;
+    return known ? kResultOk : kNoInterface;
 }
 uint32_t V3_API addRef(void* self) {
     return of(self).addRef();
@@ -34,7 +34,7 @@ uint32_t V3_API release(void* self) {
     return of(self).release();
 }
 v3_result V3_API platformTypeSupported(void*, const char* type) {
-    return isOurPlatformType(type) ? V3_OK : V3_FALSE;
+    return isOurPlatformType(type) ? kResultOk : kResultFalse;
 }
 v3_result V3_API attached(void* self, void* parent, const char* type) {
     return guarded([&] { return of(self).attached(parent, type); });
@@ -43,7 +43,7 @@ v3_result V3_API removed(void* self) {
     return guarded([&] { return of(self).removed(); });
 }
 v3_result V3_API onWheel(void*, float) {
-    return V3_FALSE;
+    return kResultFalse;
 }
 v3_result V3_API keyDown(void* self, int16_t character, int16_t code, int16_t modifiers) {
     return guarded([&] { return of(self).key(true, character, code, modifiers); });
@@ -56,16 +56,16 @@ v3_result V3_API getSize(void* self, v3_view_rect* rect) {
 }
 // The editor has one size: the host may ask, never change it.
 v3_result V3_API onSize(void*, v3_view_rect* rect) {
-    return rect ? V3_OK : V3_INVALID_ARG;
+    return rect ? kResultOk : kInvalidArgument;
 }
 v3_result V3_API onFocus(void*, v3_bool) {
-    return V3_OK;
+    return kResultOk;
 }
 v3_result V3_API setFrame(void* self, v3_plugin_frame** frame) {
     return guarded([&] { return of(self).setFrame(frame); });
 }
 v3_result V3_API canResize(void*) {
-    return V3_FALSE;
+    return kResultFalse;
 }
 v3_result V3_API checkSizeConstraint(void* self, v3_view_rect* rect) {
     return guarded([&] { return of(self).size(rect); });
@@ -111,43 +111,43 @@ uint32_t Vst3View::release() noexcept {
 }
 
 v3_result Vst3View::attached(void* parent, const char* type) {
-    if (!parent || !isOurPlatformType(type)) return V3_INVALID_ARG;
-    if (open_) return V3_FALSE;
+    if (!parent || !isOurPlatformType(type)) return kInvalidArgument;
+    if (open_) return kResultFalse;
     EditorWindow window{};
-    if (!effect_.openEditor(parent, window)) return V3_FALSE;
+    if (!effect_.openEditor(parent, window)) return kResultFalse;
     open_ = true;
     EditorPump::announceEmbedding(window.child);
     if (!pump_.start(frame_, window.descriptor, [this] { effect_.idleEditor(); })) {
         // Without a run loop the editor would never be drawn or answer the pointer.
         removed();
-        return V3_FALSE;
+        return kResultFalse;
     }
-    return V3_OK;
+    return kResultOk;
 }
 
 v3_result Vst3View::removed() {
     pump_.stop();
     if (open_) effect_.closeEditor();
     open_ = false;
-    return V3_OK;
+    return kResultOk;
 }
 
 v3_result Vst3View::key(bool down, int16_t character, int16_t code, int16_t modifiers) {
-    if (!open_) return V3_FALSE;
-    return effect_.editorKey(down, character, code, modifiers) ? V3_OK : V3_FALSE;
+    if (!open_) return kResultFalse;
+    return effect_.editorKey(down, character, code, modifiers) ? kResultOk : kResultFalse;
 }
 
 v3_result Vst3View::size(v3_view_rect* rect) {
-    if (!rect) return V3_INVALID_ARG;
-    return effect_.editorSize(*rect) ? V3_OK : V3_FALSE;
+    if (!rect) return kInvalidArgument;
+    return effect_.editorSize(*rect) ? kResultOk : kResultFalse;
 }
 
 v3_result Vst3View::setFrame(v3_plugin_frame** frame) {
-    if (frame == frame_) return V3_OK;
+    if (frame == frame_) return kResultOk;
     if (frame && *frame) reinterpret_cast<v3_funknown*>(*frame)->ref(frame);
     if (frame_) reinterpret_cast<v3_funknown*>(*frame_)->unref(frame_);
     frame_ = frame && *frame ? frame : nullptr;
-    return V3_OK;
+    return kResultOk;
 }
 
 } // namespace vst3

@@ -21,7 +21,7 @@ uint32_t V3_API noRef(void*) {
 v3_result V3_API streamQuery(void* p, const v3_tuid iid, void** obj) {
     const bool known = sameId(iid, v3_funknown_iid) || sameId(iid, v3_bstream_iid);
     *obj = known ? p : nullptr;
-    return known ? V3_OK : V3_NO_INTERFACE;
+    return known ? vst3::kResultOk : vst3::kNoInterface;
 }
 bool streamBroken(MemoryStream& s, int32_t n) {
     return s.failAfter >= 0 && s.moved + n > s.failAfter;
@@ -29,43 +29,43 @@ bool streamBroken(MemoryStream& s, int32_t n) {
 v3_result V3_API streamRead(void* p, void* buffer, int32_t n, int32_t* done) {
     auto& s = self<MemoryStream>(p);
     if (done) *done = 0;
-    if (!buffer || n < 0) return V3_INVALID_ARG;
-    if (streamBroken(s, n)) return V3_FALSE;
+    if (!buffer || n < 0) return vst3::kInvalidArgument;
+    if (streamBroken(s, n)) return vst3::kResultFalse;
     const auto size = static_cast<std::int64_t>(s.bytes.size());
     const auto count = static_cast<int32_t>(std::clamp<std::int64_t>(size - s.position, 0, n));
     std::memcpy(buffer, s.bytes.data() + s.position, static_cast<std::size_t>(count));
     s.position += count;
     s.moved += count;
     if (done) *done = count;
-    return V3_OK;
+    return vst3::kResultOk;
 }
 v3_result V3_API streamWrite(void* p, void* buffer, int32_t n, int32_t* done) {
     auto& s = self<MemoryStream>(p);
     if (done) *done = 0;
-    if (!buffer || n < 0) return V3_INVALID_ARG;
-    if (streamBroken(s, n)) return V3_FALSE;
+    if (!buffer || n < 0) return vst3::kInvalidArgument;
+    if (streamBroken(s, n)) return vst3::kResultFalse;
     const auto end = static_cast<std::size_t>(s.position) + static_cast<std::size_t>(n);
     if (s.bytes.size() < end) s.bytes.resize(end);
     std::memcpy(s.bytes.data() + s.position, buffer, static_cast<std::size_t>(n));
     s.position += n;
     s.moved += n;
     if (done) *done = n;
-    return V3_OK;
+    return vst3::kResultOk;
 }
 v3_result V3_API streamSeek(void* p, int64_t pos, int32_t mode, int64_t* result) {
     auto& s = self<MemoryStream>(p);
     const std::int64_t base = mode == V3_SEEK_SET   ? 0
                               : mode == V3_SEEK_CUR ? s.position
                                                     : static_cast<std::int64_t>(s.bytes.size());
-    if (base + pos < 0) return V3_INVALID_ARG;
+    if (base + pos < 0) return vst3::kInvalidArgument;
     s.position = base + pos;
     if (result) *result = s.position;
-    return V3_OK;
+    return vst3::kResultOk;
 }
 v3_result V3_API streamTell(void* p, int64_t* pos) {
-    if (!pos) return V3_INVALID_ARG;
+    if (!pos) return vst3::kInvalidArgument;
     *pos = self<MemoryStream>(p).position;
-    return V3_OK;
+    return vst3::kResultOk;
 }
 const v3_bstream_cpp kStream{{streamQuery, noRef, noRef},
                              {streamRead, streamWrite, streamSeek, streamTell}};
@@ -74,7 +74,7 @@ const v3_bstream_cpp kStream{{streamQuery, noRef, noRef},
 v3_result V3_API queueQuery(void* p, const v3_tuid iid, void** obj) {
     const bool known = sameId(iid, v3_funknown_iid) || sameId(iid, v3_param_value_queue_iid);
     *obj = known ? p : nullptr;
-    return known ? V3_OK : V3_NO_INTERFACE;
+    return known ? vst3::kResultOk : vst3::kNoInterface;
 }
 v3_param_id V3_API queueId(void* p) {
     return self<ParamQueue>(p).id;
@@ -85,16 +85,16 @@ int32_t V3_API queuePointCount(void* p) {
 v3_result V3_API queuePoint(void* p, int32_t index, int32_t* offset, double* value) {
     auto& q = self<ParamQueue>(p);
     if (index < 0 || index >= static_cast<int32_t>(q.points.size()) || !offset || !value)
-        return V3_INVALID_ARG;
+        return vst3::kInvalidArgument;
     *offset = q.points[static_cast<std::size_t>(index)].first;
     *value = q.points[static_cast<std::size_t>(index)].second;
-    return V3_OK;
+    return vst3::kResultOk;
 }
 v3_result V3_API queueAddPoint(void* p, int32_t offset, double value, int32_t* index) {
     auto& q = self<ParamQueue>(p);
     q.points.emplace_back(offset, value);
     if (index) *index = static_cast<int32_t>(q.points.size()) - 1;
-    return V3_OK;
+    return vst3::kResultOk;
 }
 const v3_param_value_queue_cpp kQueue{{queueQuery, noRef, noRef},
                                       {queueId, queuePointCount, queuePoint, queueAddPoint}};
@@ -102,7 +102,7 @@ const v3_param_value_queue_cpp kQueue{{queueQuery, noRef, noRef},
 v3_result V3_API changesQuery(void* p, const v3_tuid iid, void** obj) {
     const bool known = sameId(iid, v3_funknown_iid) || sameId(iid, v3_param_changes_iid);
     *obj = known ? p : nullptr;
-    return known ? V3_OK : V3_NO_INTERFACE;
+    return known ? vst3::kResultOk : vst3::kNoInterface;
 }
 int32_t V3_API changesCount(void* p) {
     return static_cast<int32_t>(self<ParamChanges>(p).queues.size());
@@ -129,7 +129,7 @@ v3_result V3_API handlerQuery(void* p, const v3_tuid iid, void** obj) {
     const bool known = sameId(iid, v3_funknown_iid) || sameId(iid, v3_component_handler_iid);
     *obj = known ? p : nullptr;
     if (known) ++self<ComponentHandler>(p).references;
-    return known ? V3_OK : V3_NO_INTERFACE;
+    return known ? vst3::kResultOk : vst3::kNoInterface;
 }
 uint32_t V3_API handlerRef(void* p) {
     return static_cast<uint32_t>(++self<ComponentHandler>(p).references);
@@ -139,7 +139,7 @@ uint32_t V3_API handlerUnref(void* p) {
 }
 v3_result record(void* p, HandlerCall call) {
     self<ComponentHandler>(p).calls.push_back(call);
-    return V3_OK;
+    return vst3::kResultOk;
 }
 v3_result V3_API handlerBegin(void* p, v3_param_id id) {
     return record(p, {HandlerCall::Kind::begin, id, 0.0, 0});
@@ -161,7 +161,7 @@ v3_result V3_API appQuery(void* p, const v3_tuid iid, void** obj) {
     const bool known = sameId(iid, v3_funknown_iid) || sameId(iid, v3_host_application_iid);
     *obj = known ? p : nullptr;
     if (known) ++self<HostApplication>(p).references;
-    return known ? V3_OK : V3_NO_INTERFACE;
+    return known ? vst3::kResultOk : vst3::kNoInterface;
 }
 uint32_t V3_API appRef(void* p) {
     return static_cast<uint32_t>(++self<HostApplication>(p).references);
@@ -171,11 +171,11 @@ uint32_t V3_API appUnref(void* p) {
 }
 v3_result V3_API appName(void*, v3_str_128 name) {
     widen("lyrehost", name);
-    return V3_OK;
+    return vst3::kResultOk;
 }
 v3_result V3_API appCreate(void*, v3_tuid, v3_tuid, void** obj) {
     if (obj) *obj = nullptr;
-    return V3_NO_INTERFACE;
+    return vst3::kNoInterface;
 }
 const v3_host_application_cpp kApp{{appQuery, appRef, appUnref}, {appName, appCreate}};
 

@@ -20,7 +20,7 @@ v3_result V3_API frameQuery(void* self, const v3_tuid iid, void** obj) {
            : sameId(iid, v3_run_loop_iid)                                   ? &f.runLoop
                                                                             : nullptr;
     if (*obj) ++f.references;
-    return *obj ? V3_OK : V3_NO_INTERFACE;
+    return *obj ? vst3::kResultOk : vst3::kNoInterface;
 }
 uint32_t V3_API frameRef(void* self) {
     return static_cast<uint32_t>(++frameOf(self).references);
@@ -30,7 +30,7 @@ uint32_t V3_API frameUnref(void* self) {
 }
 v3_result V3_API resizeView(void* self, v3_plugin_view**, v3_view_rect*) {
     ++frameOf(self).resizeRequests;
-    return V3_OK;
+    return vst3::kResultOk;
 }
 
 v3_result V3_API loopQuery(void* self, const v3_tuid iid, void** obj) {
@@ -49,33 +49,33 @@ v3_result V3_API registerHandler(void* self, v3_event_handler** handler, int fd)
     });
     if (!handler || fd < 0 || taken) {
         ++f.refused;
-        return V3_INVALID_ARG;
+        return vst3::kInvalidArgument;
     }
     f.handlers.emplace_back(handler, fd);
-    return V3_OK;
+    return vst3::kResultOk;
 }
 v3_result V3_API unregisterHandler(void* self, v3_event_handler** handler) {
     auto& h = loopOf(self).handlers;
     const auto before = h.size();
     h.erase(std::remove_if(h.begin(), h.end(), [&](const auto& e) { return e.first == handler; }),
             h.end());
-    return h.size() < before ? V3_OK : V3_INVALID_ARG;
+    return h.size() < before ? vst3::kResultOk : vst3::kInvalidArgument;
 }
 v3_result V3_API registerTimer(void* self, v3_timer_handler** handler, uint64_t ms) {
     PlugFrame& f = loopOf(self);
     if (!handler || ms == 0) {
         ++f.refused;
-        return V3_INVALID_ARG;
+        return vst3::kInvalidArgument;
     }
     f.timers.emplace_back(handler, ms);
-    return V3_OK;
+    return vst3::kResultOk;
 }
 v3_result V3_API unregisterTimer(void* self, v3_timer_handler** handler) {
     auto& t = loopOf(self).timers;
     const auto before = t.size();
     t.erase(std::remove_if(t.begin(), t.end(), [&](const auto& e) { return e.first == handler; }),
             t.end());
-    return t.size() < before ? V3_OK : V3_INVALID_ARG;
+    return t.size() < before ? vst3::kResultOk : vst3::kInvalidArgument;
 }
 
 const v3_plugin_frame_cpp kFrame{{frameQuery, frameRef, frameUnref}, {resizeView}};

@@ -26,7 +26,7 @@ constexpr const char* kModuleSuffix = ".so";
 template <class T> T** queried(void** from, const v3_tuid iid) {
     void* obj = nullptr;
     auto** unknown = reinterpret_cast<v3_funknown**>(from);
-    if ((*unknown)->query_interface(from, iid, &obj) != V3_OK || !obj) return nullptr;
+    if ((*unknown)->query_interface(from, iid, &obj) != vst3::kResultOk || !obj) return nullptr;
     return static_cast<T**>(obj);
 }
 
@@ -75,7 +75,7 @@ std::string Vst3Plugin::load(const std::string& path, int classIndex) {
         v3_class_info info{};
         int chosen = -1;
         for (int32_t i = 0; i < count && chosen < 0; ++i) {
-            if (f->get_class_info(factory_, i, &info) != V3_OK) continue;
+            if (f->get_class_info(factory_, i, &info) != vst3::kResultOk) continue;
             if ((classIndex < 0 && std::strcmp(info.category, "Audio Module Class") == 0) ||
                 classIndex == i)
                 chosen = i;
@@ -86,12 +86,14 @@ std::string Vst3Plugin::load(const std::string& path, int classIndex) {
         }
         className_ = std::string(info.name, strnlen(info.name, sizeof info.name));
         void* obj = nullptr;
-        if (f->create_instance(factory_, info.class_id, v3_component_iid, &obj) != V3_OK || !obj) {
+        if (f->create_instance(factory_, info.class_id, v3_component_iid, &obj) !=
+                vst3::kResultOk ||
+            !obj) {
             unload();
             return module + ": createInstance refused the audio module class";
         }
         component_ = static_cast<v3_component**>(obj);
-        if (v3_cpp_obj_initialize(component_, application_.context()) != V3_OK) {
+        if (v3_cpp_obj_initialize(component_, application_.context()) != vst3::kResultOk) {
             releaseInterface(component_);
             unload();
             return module + ": initialize failed";
@@ -103,8 +105,11 @@ std::string Vst3Plugin::load(const std::string& path, int classIndex) {
                                                   v3_edit_controller_iid);
         if (!controller_) {
             v3_tuid cid{};
-            if (v3_cpp_obj(component_)->get_controller_class_id(component_, cid) == V3_OK &&
-                f->create_instance(factory_, cid, v3_edit_controller_iid, &obj) == V3_OK && obj) {
+            if (v3_cpp_obj(component_)->get_controller_class_id(component_, cid) ==
+                    vst3::kResultOk &&
+                f->create_instance(factory_, cid, v3_edit_controller_iid, &obj) ==
+                    vst3::kResultOk &&
+                obj) {
                 controller_ = static_cast<v3_edit_controller**>(obj);
                 separateController_ = true;
                 v3_cpp_obj_initialize(controller_, application_.context());
@@ -144,20 +149,21 @@ void Vst3Plugin::unload() {
 }
 
 v3_result Vst3Plugin::start(double sampleRate, int32_t maxBlock) {
-    if (!component_) return V3_NOT_INITIALIZED;
+    if (!component_) return vst3::kNotInitialized;
     stop();
     v3_speaker_arrangement in = vst3::kSpeakerArrStereo, out = vst3::kSpeakerArrStereo;
     v3_cpp_obj(processor_)->set_bus_arrangements(processor_, &in, 1, &out, 1);
     v3_process_setup setup{V3_REALTIME, V3_SAMPLE_32, maxBlock, sampleRate};
     if (const v3_result r = v3_cpp_obj(processor_)->setup_processing(processor_, &setup);
-        r != V3_OK)
+        r != vst3::kResultOk)
         return r;
     v3_cpp_obj(component_)->activate_bus(component_, V3_AUDIO, V3_INPUT, 0, 1);
     v3_cpp_obj(component_)->activate_bus(component_, V3_AUDIO, V3_OUTPUT, 0, 1);
-    if (const v3_result r = v3_cpp_obj(component_)->set_active(component_, 1); r != V3_OK) return r;
+    if (const v3_result r = v3_cpp_obj(component_)->set_active(component_, 1); r != vst3::kResultOk)
+        return r;
     v3_cpp_obj(processor_)->set_processing(processor_, 1);
     running_ = true;
-    return V3_OK;
+    return vst3::kResultOk;
 }
 
 void Vst3Plugin::stop() {
@@ -170,7 +176,7 @@ void Vst3Plugin::stop() {
 v3_result Vst3Plugin::process(float* const* inputs, float* const* outputs, int32_t frames,
                               vst3host::ParamChanges* changes,
                               vst3host::ParamChanges* outputChanges) {
-    if (!processor_) return V3_NOT_INITIALIZED;
+    if (!processor_) return vst3::kNotInitialized;
     v3_audio_bus_buffers in{}, out{};
     in.num_channels = 2;
     in.channel_buffers_32 = const_cast<float**>(inputs);
@@ -190,7 +196,7 @@ v3_result Vst3Plugin::process(float* const* inputs, float* const* outputs, int32
 }
 
 v3_result Vst3Plugin::flush(vst3host::ParamChanges& changes) {
-    if (!processor_) return V3_NOT_INITIALIZED;
+    if (!processor_) return vst3::kNotInitialized;
     v3_process_data data{};
     data.symbolic_sample_size = V3_SAMPLE_32;
     data.input_params = changes.changes();
@@ -199,16 +205,17 @@ v3_result Vst3Plugin::flush(vst3host::ParamChanges& changes) {
 
 std::vector<std::uint8_t> Vst3Plugin::componentState() {
     vst3host::MemoryStream stream;
-    if (!component_ || v3_cpp_obj(component_)->get_state(component_, stream.stream()) != V3_OK)
+    if (!component_ ||
+        v3_cpp_obj(component_)->get_state(component_, stream.stream()) != vst3::kResultOk)
         return {};
     return stream.bytes;
 }
 
 v3_result Vst3Plugin::setComponentState(const std::vector<std::uint8_t>& bytes) {
-    if (!component_) return V3_NOT_INITIALIZED;
+    if (!component_) return vst3::kNotInitialized;
     vst3host::MemoryStream stream(bytes);
     const v3_result r = v3_cpp_obj(component_)->set_state(component_, stream.stream());
-    if (r == V3_OK && controller_) {
+    if (r == vst3::kResultOk && controller_) {
         vst3host::MemoryStream again(bytes);
         v3_cpp_obj(controller_)->set_component_state(controller_, again.stream());
     }
@@ -229,7 +236,7 @@ std::string Vst3Plugin::valueText(v3_param_id id, double value) {
     v3_str_128 text{};
     if (!controller_ ||
         v3_cpp_obj(controller_)->get_parameter_string_for_value(controller_, id, value, text) !=
-            V3_OK)
+            vst3::kResultOk)
         return {};
     return vst3host::narrow(text);
 }

@@ -24,7 +24,7 @@ class Vst3Editor : public XDisplayFixture {
         XDisplayFixture::SetUp();
         if (IsSkipped()) return;
         ASSERT_EQ(plugin.load(LYREBLOOM_VST3_BUNDLE), "");
-        ASSERT_EQ(plugin.start(44100.0, 512), V3_OK);
+        ASSERT_EQ(plugin.start(44100.0, 512), vst3::kResultOk);
     }
     void TearDown() override {
         plugin.unload();
@@ -63,19 +63,21 @@ TEST_F(Vst3Editor, EmbedsAndReportsAKnobDragAsEdits) {
     v3_plugin_view** view = createView();
     ASSERT_NE(view, nullptr);
     v3_plugin_view* v = v3_cpp_obj(view);
-    EXPECT_EQ(v->is_platform_type_supported(view, "X11EmbedWindowID"), V3_OK);
-    EXPECT_NE(v->is_platform_type_supported(view, "HWND"), V3_OK);
+    EXPECT_EQ(v->is_platform_type_supported(view, "X11EmbedWindowID"), vst3::kResultOk);
+    EXPECT_NE(v->is_platform_type_supported(view, "HWND"), vst3::kResultOk);
     v3_view_rect rect{};
-    ASSERT_EQ(v->get_size(view, &rect), V3_OK);
+    ASSERT_EQ(v->get_size(view, &rect), vst3::kResultOk);
     EXPECT_EQ(rect.right - rect.left, kWidth);
     EXPECT_EQ(rect.bottom - rect.top, kHeight);
-    EXPECT_EQ(v->can_resize(view), V3_FALSE);
+    EXPECT_EQ(v->can_resize(view), vst3::kResultFalse);
 
     createParentWindow(kWidth, kHeight);
     PlugFrame frame;
-    ASSERT_EQ(v->set_frame(view, frame.frame()), V3_OK);
-    ASSERT_EQ(v->attached(view, reinterpret_cast<void*>(parent), "X11EmbedWindowID"), V3_OK);
-    EXPECT_EQ(v->attached(view, reinterpret_cast<void*>(parent), "X11EmbedWindowID"), V3_FALSE);
+    ASSERT_EQ(v->set_frame(view, frame.frame()), vst3::kResultOk);
+    ASSERT_EQ(v->attached(view, reinterpret_cast<void*>(parent), "X11EmbedWindowID"),
+              vst3::kResultOk);
+    EXPECT_EQ(v->attached(view, reinterpret_cast<void*>(parent), "X11EmbedWindowID"),
+              vst3::kResultFalse);
     EXPECT_EQ(frame.timers.size(), 1u);
     EXPECT_EQ(frame.handlers.size(), 1u);
     EXPECT_EQ(frame.refused, 0);
@@ -121,10 +123,10 @@ TEST_F(Vst3Editor, EmbedsAndReportsAKnobDragAsEdits) {
     EXPECT_GE(performs, 2u);
     EXPECT_EQ(plugin.normalized(kDecay), last);
 
-    EXPECT_EQ(v->removed(view), V3_OK);
+    EXPECT_EQ(v->removed(view), vst3::kResultOk);
     EXPECT_TRUE(frame.timers.empty());
     EXPECT_TRUE(frame.handlers.empty());
-    EXPECT_EQ(v->set_frame(view, nullptr), V3_OK);
+    EXPECT_EQ(v->set_frame(view, nullptr), vst3::kResultOk);
     EXPECT_EQ(frame.references, 0);
     reinterpret_cast<v3_funknown*>(*view)->unref(view);
     sync();
@@ -143,8 +145,9 @@ TEST_F(Vst3Editor, OpenCloseCyclesLeaveNothingBehind) {
         v3_plugin_view** view = createView();
         ASSERT_NE(view, nullptr);
         v3_plugin_view* v = v3_cpp_obj(view);
-        ASSERT_EQ(v->set_frame(view, frame.frame()), V3_OK);
-        ASSERT_EQ(v->attached(view, reinterpret_cast<void*>(parent), "X11EmbedWindowID"), V3_OK);
+        ASSERT_EQ(v->set_frame(view, frame.frame()), vst3::kResultOk);
+        ASSERT_EQ(v->attached(view, reinterpret_cast<void*>(parent), "X11EmbedWindowID"),
+                  vst3::kResultOk);
         run(frame, 20);
         // Half the rounds the host drops the view without removing it first.
         if (round % 2 == 0) {

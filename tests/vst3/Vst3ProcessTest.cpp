@@ -33,7 +33,7 @@ TEST(Vst3Process, QueuesAreSampleAccurate) {
     auto vst2 = loadVst2();
     auto vst3 = loadBundle();
     startVst2(*vst2, 48000.0f, kBlock);
-    ASSERT_EQ(vst3->start(48000.0, kBlock), V3_OK);
+    ASSERT_EQ(vst3->start(48000.0, kBlock), vst3::kResultOk);
 
     std::mt19937 random(19);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
@@ -76,7 +76,7 @@ TEST(Vst3Process, QueuesAreSampleAccurate) {
         std::copy(inL.begin(), inL.end(), ioL.begin());
         std::copy(inR.begin(), inR.end(), ioR.begin());
         float* io[2] = {ioL.data(), ioR.data()};
-        ASSERT_EQ(vst3->process(io, io, kBlock, &changes), V3_OK);
+        ASSERT_EQ(vst3->process(io, io, kBlock, &changes), vst3::kResultOk);
 
         int at = 0;
         std::size_t next = 0;

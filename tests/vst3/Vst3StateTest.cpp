@@ -29,8 +29,8 @@ TEST(Vst3State, TheSameBytesBothWays) {
     ASSERT_EQ(fromVst2.size(), chunk::kSize);
 
     auto vst3 = loadBundle();
-    ASSERT_EQ(vst3->start(44100.0, 512), V3_OK);
-    ASSERT_EQ(vst3->setComponentState(fromVst2), V3_OK);
+    ASSERT_EQ(vst3->start(44100.0, 512), vst3::kResultOk);
+    ASSERT_EQ(vst3->setComponentState(fromVst2), vst3::kResultOk);
     EXPECT_EQ(vst3->componentState(), fromVst2);
     EXPECT_EQ(vst3->normalized(5), 0.125);
     EXPECT_EQ(vst3->normalized(8), 3.0 / 5.0);
@@ -39,8 +39,10 @@ TEST(Vst3State, TheSameBytesBothWays) {
 
     // VST 3 to VST 2.4: a host edit and a program switch through the program parameter.
     auto* controller = vst3->controller();
-    ASSERT_EQ(v3_cpp_obj(controller)->set_parameter_normalised(controller, 8, 1.0 / 5.0), V3_OK);
-    ASSERT_EQ(v3_cpp_obj(controller)->set_parameter_normalised(controller, 3, 0.375), V3_OK);
+    ASSERT_EQ(v3_cpp_obj(controller)->set_parameter_normalised(controller, 8, 1.0 / 5.0),
+              vst3::kResultOk);
+    ASSERT_EQ(v3_cpp_obj(controller)->set_parameter_normalised(controller, 3, 0.375),
+              vst3::kResultOk);
     const auto fromVst3 = vst3->componentState();
     auto other = loadVst2();
     startVst2(*other, 44100.0f, 512);
@@ -53,7 +55,7 @@ TEST(Vst3State, TheSameBytesBothWays) {
 
 TEST(Vst3State, RefusedStatesChangeNothing) {
     auto vst3 = loadBundle();
-    ASSERT_EQ(vst3->start(44100.0, 512), V3_OK);
+    ASSERT_EQ(vst3->start(44100.0, 512), vst3::kResultOk);
     auto* controller = vst3->controller();
     v3_cpp_obj(controller)->set_parameter_normalised(controller, 1, 0.625);
     const auto state = vst3->componentState();
@@ -62,11 +64,13 @@ TEST(Vst3State, RefusedStatesChangeNothing) {
     auto* component = vst3->component();
 
     auto refused = [&](lyrehost::vst3host::MemoryStream stream, const char* what) {
-        EXPECT_NE(v3_cpp_obj(component)->set_state(component, stream.stream()), V3_OK) << what;
+        EXPECT_NE(v3_cpp_obj(component)->set_state(component, stream.stream()), vst3::kResultOk)
+            << what;
         lyrehost::vst3host::MemoryStream again = stream;
         again.position = 0;
         again.moved = 0;
-        EXPECT_NE(v3_cpp_obj(controller)->set_component_state(controller, again.stream()), V3_OK)
+        EXPECT_NE(v3_cpp_obj(controller)->set_component_state(controller, again.stream()),
+                  vst3::kResultOk)
             << what;
         EXPECT_EQ(vst3->componentState(), state) << what;
         EXPECT_EQ(values(*vst3), before) << what;
@@ -85,7 +89,7 @@ TEST(Vst3State, RefusedStatesChangeNothing) {
     lyrehost::vst3host::MemoryStream broken(other);
     broken.failAfter = 200;
     refused(broken, "a stream that fails half-way");
-    EXPECT_NE(v3_cpp_obj(component)->set_state(component, nullptr), V3_OK);
+    EXPECT_NE(v3_cpp_obj(component)->set_state(component, nullptr), vst3::kResultOk);
 
     // Read from the current position, as a host's sub-stream of its own file; trailing bytes
     // of a newer writer are left alone.
@@ -93,11 +97,11 @@ TEST(Vst3State, RefusedStatesChangeNothing) {
     std::memcpy(framed.data() + 16, state.data(), chunk::kSize);
     lyrehost::vst3host::MemoryStream positioned(framed);
     positioned.position = 16;
-    EXPECT_EQ(v3_cpp_obj(component)->set_state(component, positioned.stream()), V3_OK);
+    EXPECT_EQ(v3_cpp_obj(component)->set_state(component, positioned.stream()), vst3::kResultOk);
     EXPECT_EQ(positioned.position, 16 + static_cast<std::int64_t>(chunk::kSize));
     lyrehost::vst3host::MemoryStream appended(std::vector<std::uint8_t>(5, 0xEE));
     appended.position = 5;
-    ASSERT_EQ(v3_cpp_obj(component)->get_state(component, appended.stream()), V3_OK);
+    ASSERT_EQ(v3_cpp_obj(component)->get_state(component, appended.stream()), vst3::kResultOk);
     EXPECT_EQ(std::vector<std::uint8_t>(appended.bytes.begin() + 5, appended.bytes.end()), state);
 }
 

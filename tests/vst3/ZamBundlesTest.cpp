@@ -19,16 +19,16 @@ TEST(Vst3Host, LoadsAndRunsDebiansBundles) {
         ASSERT_EQ(plugin.load(bundle), "") << bundle;
         EXPECT_FALSE(plugin.className().empty());
         EXPECT_GT(plugin.parameterCount(), 0) << bundle;
-        ASSERT_EQ(plugin.start(48000.0, 256), V3_OK) << bundle;
+        ASSERT_EQ(plugin.start(48000.0, 256), vst3::kResultOk) << bundle;
         // Whatever the bus layout, a block with stereo buffers and a flush must come back.
         std::vector<float> inL(256), inR(256), outL(256, 9.0f), outR(256, 9.0f);
         for (int i = 0; i < 256; ++i)
             inL[i] = inR[i] = 0.5f * std::sin(0.05f * static_cast<float>(i));
         float* in[2] = {inL.data(), inR.data()};
         float* out[2] = {outL.data(), outR.data()};
-        EXPECT_EQ(plugin.process(in, out, 256), V3_OK) << bundle;
+        EXPECT_EQ(plugin.process(in, out, 256), vst3::kResultOk) << bundle;
         lyrehost::vst3host::ParamChanges none;
-        EXPECT_EQ(plugin.flush(none), V3_OK) << bundle;
+        EXPECT_EQ(plugin.flush(none), vst3::kResultOk) << bundle;
         for (float x : outL)
             ASSERT_TRUE(std::isfinite(x)) << bundle;
         EXPECT_FALSE(plugin.componentState().empty()) << bundle;

@@ -34,7 +34,7 @@ template <class Handler>
 v3_result V3_API handlerQuery(void* self, const v3_tuid iid, void** obj, const uint8_t* own) {
     const bool known = sameId(iid, v3_funknown_iid) || sameId(iid, own);
     *obj = known ? self : nullptr;
-    return known ? V3_OK : V3_NO_INTERFACE;
+    return known ? kResultOk : kNoInterface;
 }
 v3_result V3_API timerQuery(void* self, const v3_tuid iid, void** obj) {
     return handlerQuery<TimerHandler>(self, iid, obj, v3_timer_handler_iid);
@@ -80,7 +80,7 @@ bool EditorPump::start(v3_plugin_frame** frame, int descriptor, std::function<vo
     void* obj = nullptr;
     // Some hosts answer success with a null object: check both.
     if (reinterpret_cast<v3_funknown*>(*frame)->query_interface(frame, v3_run_loop_iid, &obj) !=
-            V3_OK ||
+            kResultOk ||
         !obj)
         return false;
     native_->loop = static_cast<v3_run_loop**>(obj);
@@ -88,10 +88,10 @@ bool EditorPump::start(v3_plugin_frame** frame, int descriptor, std::function<vo
     v3_run_loop* loop = v3_cpp_obj(native_->loop);
     auto** timer = reinterpret_cast<v3_timer_handler**>(&native_->timer);
     auto** events = reinterpret_cast<v3_event_handler**>(&native_->events);
-    native_->timerRegistered = loop->register_timer(native_->loop, timer, kTimerMs) == V3_OK;
+    native_->timerRegistered = loop->register_timer(native_->loop, timer, kTimerMs) == kResultOk;
     if (descriptor >= 0)
         native_->eventsRegistered =
-            loop->register_event_handler(native_->loop, events, descriptor) == V3_OK;
+            loop->register_event_handler(native_->loop, events, descriptor) == kResultOk;
     return native_->timerRegistered;
 }
 
