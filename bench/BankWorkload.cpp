@@ -2,13 +2,15 @@
 //   bank_workload baseline|shipped|effect steady|tuning|detune [block frames] [seconds] [rate]
 // Processes that many seconds of stereo audio at the rate (default 44100 Hz); only lyreWorkload()
 // is meant to be counted (callgrind --toggle-collect=lyreWorkload). "effect" runs the whole effect
-// path, Lyrebloom::processReplacing with its two pin queries, against a host that answers 0.
+// path, Lyrebloom::processReplacing with its two pin queries, against a host that answers 0;
+// "vst3" the same effect through its VST 3 interface (IAudioProcessor::process).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "bench/Vst3Path.h"
 #include "bench/baseline/BankDriver.h"
 #include "bench/baseline/BaselineBank.h"
 #include "engine/FactoryPrograms.h"
@@ -52,6 +54,24 @@ class EffectPath {
     Lyrebloom effect_{host};
 };
 
+// The same effect through its VST 3 interface; changes arrive with the next block.
+class Vst3Bank {
+  public:
+    void process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t frames,
+                 float) {
+        path_.process(inL, inR, outL, outR, frames);
+    }
+    void requestFullReset() { path_.reset(); }
+    void setParameter(int index, float x) { path_.setParameter(index, x); }
+    void setAll(const float (&values)[kNumParams]) {
+        for (int p = 0; p < kNumParams; ++p)
+            setParameter(p, values[p]);
+    }
+
+  private:
+    Vst3Path path_{rate};
+};
+
 template <class Bank> struct DriverOf { using type = BankDriver<Bank>; };
 template <> struct DriverOf<EffectPath> {
     struct type {
@@ -59,6 +79,14 @@ template <> struct DriverOf<EffectPath> {
         void setParameter(int index, float x) { effect.setParameter(index, x); }
         void setAll(const float (&values)[kNumParams]) { effect.setAll(values); }
         EffectPath& effect;
+    };
+};
+template <> struct DriverOf<Vst3Bank> {
+    struct type {
+        explicit type(Vst3Bank& effect) : effect(effect) {}
+        void setParameter(int index, float x) { effect.setParameter(index, x); }
+        void setAll(const float (&values)[kNumParams]) { effect.setAll(values); }
+        Vst3Bank& effect;
     };
 };
 template <class Bank> using Driver = typename DriverOf<Bank>::type;
@@ -125,7 +153,8 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(
             stderr,
-            "usage: %s baseline|shipped|effect steady|tuning|detune [frames] [seconds] [rate]\n",
+            "usage: %s baseline|shipped|effect|vst3 steady|tuning|detune [frames] [seconds] "
+            "[rate]\n",
             argv[0]);
         return 2;
     }
@@ -149,5 +178,6 @@ int main(int argc, char** argv) {
     }
     if (!std::strcmp(argv[1], "baseline")) return runWith<BaselineBank>(w);
     if (!std::strcmp(argv[1], "effect")) return runWith<EffectPath>(w);
+    if (!std::strcmp(argv[1], "vst3")) return runWith<Vst3Bank>(w);
     return runWith<ResonatorBank>(w);
 }
