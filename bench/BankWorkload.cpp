@@ -3,7 +3,8 @@
 // Processes that many seconds of stereo audio at the rate (default 44100 Hz); only lyreWorkload()
 // is meant to be counted (callgrind --toggle-collect=lyreWorkload). "effect" runs the whole effect
 // path, Lyrebloom::processReplacing with its two pin queries, against a host that answers 0;
-// "vst3" the same effect through its VST 3 interface (IAudioProcessor::process).
+// "vst2" the same through the effect's VST 2.4 record as a host calls it, "vst3" through its
+// VST 3 interface (IAudioProcessor::process).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -54,6 +55,51 @@ class EffectPath {
     Lyrebloom effect_{host};
 };
 
+// The effect through its VST 2.4 record as a host calls it: processReplacing and setParameter
+// through the record's pointers, the pin queries answered by a host callback.
+class Vst2Bank {
+  public:
+    Vst2Bank() {
+        AEffect* e = effect_.getAeffect();
+        e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, rate);
+        e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
+    }
+    void process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t frames,
+                 float) {
+        float* in[2] = {const_cast<float*>(inL), const_cast<float*>(inR)};
+        float* out[2] = {outL, outR};
+        AEffect* e = effect_.getAeffect();
+        e->processReplacing(e, in, out, frames);
+    }
+    void requestFullReset() {
+        AEffect* e = effect_.getAeffect();
+        e->dispatcher(e, effMainsChanged, 0, 0, nullptr, 0.0f);
+        e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
+    }
+    void setParameter(int index, float x) {
+        AEffect* e = effect_.getAeffect();
+        e->setParameter(e, index, x);
+    }
+    void setAll(const float (&values)[kNumParams]) {
+        for (int p = 0; p < kNumParams; ++p)
+            setParameter(p, values[p]);
+    }
+
+  private:
+    static VstIntPtr VSTCALLBACK pinHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*,
+                                         float) {
+        switch (opcode) {
+        case audioMasterVersion:
+            return 2400;
+        case audioMasterPinConnected:
+            return 0; // connected
+        default:
+            return 0;
+        }
+    }
+    Lyrebloom effect_{pinHost};
+};
+
 // The same effect through its VST 3 interface; changes arrive with the next block.
 class Vst3Bank {
   public:
@@ -79,6 +125,14 @@ template <> struct DriverOf<EffectPath> {
         void setParameter(int index, float x) { effect.setParameter(index, x); }
         void setAll(const float (&values)[kNumParams]) { effect.setAll(values); }
         EffectPath& effect;
+    };
+};
+template <> struct DriverOf<Vst2Bank> {
+    struct type {
+        explicit type(Vst2Bank& effect) : effect(effect) {}
+        void setParameter(int index, float x) { effect.setParameter(index, x); }
+        void setAll(const float (&values)[kNumParams]) { effect.setAll(values); }
+        Vst2Bank& effect;
     };
 };
 template <> struct DriverOf<Vst3Bank> {
@@ -153,7 +207,7 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(
             stderr,
-            "usage: %s baseline|shipped|effect|vst3 steady|tuning|detune [frames] [seconds] "
+            "usage: %s baseline|shipped|effect|vst2|vst3 steady|tuning|detune [frames] [seconds] "
             "[rate]\n",
             argv[0]);
         return 2;
@@ -178,6 +232,7 @@ int main(int argc, char** argv) {
     }
     if (!std::strcmp(argv[1], "baseline")) return runWith<BaselineBank>(w);
     if (!std::strcmp(argv[1], "effect")) return runWith<EffectPath>(w);
+    if (!std::strcmp(argv[1], "vst2")) return runWith<Vst2Bank>(w);
     if (!std::strcmp(argv[1], "vst3")) return runWith<Vst3Bank>(w);
     return runWith<ResonatorBank>(w);
 }

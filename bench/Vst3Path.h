@@ -47,7 +47,7 @@ class Vst3Path {
         data.outputs = &outBus;
         data.input_params = changes_.changes();
         v3_cpp_obj(processor_)->process(processor_, &data);
-        changes_.clear();
+        if (!changes_.empty()) changes_.clear();
     }
     // Delivered at the start of the next block.
     void setParameter(int index, float x) {

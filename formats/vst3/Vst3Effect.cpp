@@ -120,12 +120,13 @@ VstIntPtr VSTCALLBACK Vst3Effect::hostCallback(AEffect* effect, VstInt32 opcode,
 }
 
 VstIntPtr Vst3Effect::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt) {
+    // Asked twice a block from the audio thread, so first. 0 means connected; only the second
+    // input can be missing (mono in, stereo out).
+    if (opcode == audioMasterPinConnected)
+        return value == 0 && index == 1 && !inputStereo_.load(std::memory_order_relaxed) ? 1 : 0;
     switch (opcode) {
     case audioMasterVersion:
         return kVstVersion;
-    case audioMasterPinConnected:
-        // 0 means connected. Only the second input can be missing: mono in, stereo out.
-        return value == 0 && index == 1 && !inputStereo_.load(std::memory_order_relaxed) ? 1 : 0;
     case audioMasterAutomate:
         if (handler_) v3_cpp_obj(handler_)->perform_edit(handler_, index, opt);
         return 0;
@@ -363,7 +364,10 @@ v3_result Vst3Effect::process(v3_process_data* data) {
         for (int c = 0; c < 2; ++c)
             aliased = aliased || (i && i == out[c]);
     const auto capacity = static_cast<int32_t>(scratch_[0].size());
-    if (!aliased || capacity == 0) {
+    if (!aliased && queueCount_ == 0) {
+        // The common block: nothing to split, nothing to copy.
+        record_->processReplacing(record_, in, const_cast<float**>(out), frames);
+    } else if (!aliased || capacity == 0) {
         processPiece(in, out, 0, frames, *data);
     } else {
         // The effect reads its inputs after writing outputs in places: give it copies.
@@ -375,14 +379,17 @@ v3_result Vst3Effect::process(v3_process_data* data) {
             processPiece(copies, out, from, to, *data);
         }
     }
-    applyPoints(*data, INT32_MAX);
-    announceValues(*data);
+    if (queueCount_ > 0) applyPoints(*data, INT32_MAX);
+    if (data->output_params) announceValues(*data);
     return kResultOk;
 }
 
 void Vst3Effect::announceValues(v3_process_data& data) {
     if (!data.output_params || !*data.output_params) return;
-    if (!announceValues_.exchange(false, std::memory_order_acq_rel)) return;
+    // A plain load first: the exchange (a locked instruction) only after a switch.
+    if (!announceValues_.load(std::memory_order_relaxed) ||
+        !announceValues_.exchange(false, std::memory_order_acq_rel))
+        return;
     v3_param_changes** changes = data.output_params;
     for (v3_param_id id = 0; id < static_cast<v3_param_id>(kNumParams); ++id) {
         int32_t index = 0;

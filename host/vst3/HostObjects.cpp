@@ -105,7 +105,7 @@ v3_result V3_API changesQuery(void* p, const v3_tuid iid, void** obj) {
     return known ? vst3::kResultOk : vst3::kNoInterface;
 }
 int32_t V3_API changesCount(void* p) {
-    return static_cast<int32_t>(self<ParamChanges>(p).queues.size());
+    return self<ParamChanges>(p).count;
 }
 v3_param_value_queue** V3_API changesData(void* p, int32_t index) {
     auto& c = self<ParamChanges>(p);
@@ -192,6 +192,7 @@ HostApplication::HostApplication() : vtable(&kApp) {}
 ParamQueue& ParamChanges::queueFor(v3_param_id id) {
     for (ParamQueue& q : queues)
         if (q.id == id) return q;
+    ++count;
     return queues.emplace_back(id);
 }
 

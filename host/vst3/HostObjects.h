@@ -48,10 +48,16 @@ class ParamChanges {
     v3_param_changes** changes() { return reinterpret_cast<v3_param_changes**>(this); }
     // The queue of `id`, made on first use.
     ParamQueue& queueFor(v3_param_id id);
-    void clear() { queues.clear(); }
-    bool empty() const { return queues.empty(); }
+    void clear() {
+        queues.clear();
+        count = 0;
+    }
+    bool empty() const { return count == 0; }
 
+    // A deque, so that a queue stays where it is when more are added; its size is kept apart
+    // because a deque's is slow to compute and the plug-in asks every block.
     std::deque<ParamQueue> queues;
+    int32_t count = 0;
 };
 
 struct HandlerCall {
