@@ -33,7 +33,8 @@ v3_result V3_API streamRead(void* p, void* buffer, int32_t n, int32_t* done) {
     if (streamBroken(s, n)) return vst3::kResultFalse;
     const auto size = static_cast<std::int64_t>(s.bytes.size());
     const auto count = static_cast<int32_t>(std::clamp<std::int64_t>(size - s.position, 0, n));
-    std::memcpy(buffer, s.bytes.data() + s.position, static_cast<std::size_t>(count));
+    if (count > 0)
+        std::memcpy(buffer, s.bytes.data() + s.position, static_cast<std::size_t>(count));
     s.position += count;
     s.moved += count;
     if (done) *done = count;
