@@ -2,13 +2,16 @@
 //   bank_workload baseline|shipped|effect steady|tuning|detune [block frames] [seconds] [rate]
 // Processes that many seconds of stereo audio at the rate (default 44100 Hz); only lyreWorkload()
 // is meant to be counted (callgrind --toggle-collect=lyreWorkload). "effect" runs the whole effect
-// path, Lyrebloom::processReplacing with its two pin queries, against a host that answers 0.
+// path, Lyrebloom::processReplacing with its two pin queries, against a host that answers 0;
+// "vst2" the same through the effect's VST 2.4 record as a host calls it, "vst3" through its
+// VST 3 interface (IAudioProcessor::process).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "bench/Vst3Path.h"
 #include "bench/baseline/BankDriver.h"
 #include "bench/baseline/BaselineBank.h"
 #include "engine/FactoryPrograms.h"
@@ -52,6 +55,69 @@ class EffectPath {
     Lyrebloom effect_{host};
 };
 
+// The effect through its VST 2.4 record as a host calls it: processReplacing and setParameter
+// through the record's pointers, the pin queries answered by a host callback.
+class Vst2Bank {
+  public:
+    Vst2Bank() {
+        AEffect* e = effect_.getAeffect();
+        e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, rate);
+        e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
+    }
+    void process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t frames,
+                 float) {
+        float* in[2] = {const_cast<float*>(inL), const_cast<float*>(inR)};
+        float* out[2] = {outL, outR};
+        AEffect* e = effect_.getAeffect();
+        e->processReplacing(e, in, out, frames);
+    }
+    void requestFullReset() {
+        AEffect* e = effect_.getAeffect();
+        e->dispatcher(e, effMainsChanged, 0, 0, nullptr, 0.0f);
+        e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
+    }
+    void setParameter(int index, float x) {
+        AEffect* e = effect_.getAeffect();
+        e->setParameter(e, index, x);
+    }
+    void setAll(const float (&values)[kNumParams]) {
+        for (int p = 0; p < kNumParams; ++p)
+            setParameter(p, values[p]);
+    }
+
+  private:
+    static VstIntPtr VSTCALLBACK pinHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*,
+                                         float) {
+        switch (opcode) {
+        case audioMasterVersion:
+            return 2400;
+        case audioMasterPinConnected:
+            return 0; // connected
+        default:
+            return 0;
+        }
+    }
+    Lyrebloom effect_{pinHost};
+};
+
+// The same effect through its VST 3 interface; changes arrive with the next block.
+class Vst3Bank {
+  public:
+    void process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t frames,
+                 float) {
+        path_.process(inL, inR, outL, outR, frames);
+    }
+    void requestFullReset() { path_.reset(); }
+    void setParameter(int index, float x) { path_.setParameter(index, x); }
+    void setAll(const float (&values)[kNumParams]) {
+        for (int p = 0; p < kNumParams; ++p)
+            setParameter(p, values[p]);
+    }
+
+  private:
+    Vst3Path path_{rate};
+};
+
 template <class Bank> struct DriverOf { using type = BankDriver<Bank>; };
 template <> struct DriverOf<EffectPath> {
     struct type {
@@ -59,6 +125,22 @@ template <> struct DriverOf<EffectPath> {
         void setParameter(int index, float x) { effect.setParameter(index, x); }
         void setAll(const float (&values)[kNumParams]) { effect.setAll(values); }
         EffectPath& effect;
+    };
+};
+template <> struct DriverOf<Vst2Bank> {
+    struct type {
+        explicit type(Vst2Bank& effect) : effect(effect) {}
+        void setParameter(int index, float x) { effect.setParameter(index, x); }
+        void setAll(const float (&values)[kNumParams]) { effect.setAll(values); }
+        Vst2Bank& effect;
+    };
+};
+template <> struct DriverOf<Vst3Bank> {
+    struct type {
+        explicit type(Vst3Bank& effect) : effect(effect) {}
+        void setParameter(int index, float x) { effect.setParameter(index, x); }
+        void setAll(const float (&values)[kNumParams]) { effect.setAll(values); }
+        Vst3Bank& effect;
     };
 };
 template <class Bank> using Driver = typename DriverOf<Bank>::type;
@@ -125,7 +207,8 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(
             stderr,
-            "usage: %s baseline|shipped|effect steady|tuning|detune [frames] [seconds] [rate]\n",
+            "usage: %s baseline|shipped|effect|vst2|vst3 steady|tuning|detune [frames] [seconds] "
+            "[rate]\n",
             argv[0]);
         return 2;
     }
@@ -149,5 +232,7 @@ int main(int argc, char** argv) {
     }
     if (!std::strcmp(argv[1], "baseline")) return runWith<BaselineBank>(w);
     if (!std::strcmp(argv[1], "effect")) return runWith<EffectPath>(w);
+    if (!std::strcmp(argv[1], "vst2")) return runWith<Vst2Bank>(w);
+    if (!std::strcmp(argv[1], "vst3")) return runWith<Vst3Bank>(w);
     return runWith<ResonatorBank>(w);
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Instructions per stereo sample of the baseline bank, the shipped bank and the whole effect path
-# (processReplacing with its pin queries, on the shipped bank), counted by callgrind on a small
+# (processReplacing with its pin queries, on the shipped bank; vst2 and vst3: the same through
+# the VST 2.4 record and through the VST 3 interface's process, as hosts call them), counted by callgrind on a small
 # fixed workload (half a second at 44100 Hz in blocks of 512, 32 and 1 after the strings have rung
 # for a while; only the processing is counted). Repeatable on a busy machine, unlike timings.
 #   bench/instructions_per_sample.sh [build dir, default build-bench]
@@ -18,7 +19,7 @@ trap 'rm -rf "$out"' EXIT
 printf '%-10s %-8s %6s %14s\n' bank scenario block 'instr/sample'
 for scenario in steady tuning detune; do
   for block in 512 32 1; do
-    for bank in baseline shipped effect; do
+    for bank in baseline shipped effect vst2 vst3; do
       log=$(valgrind --tool=callgrind --collect-atstart=no --toggle-collect=lyreWorkload \
         --callgrind-out-file="$out/cg" "$build/bench/bank_workload" "$bank" "$scenario" "$block" \
         0.5 2>/dev/null)

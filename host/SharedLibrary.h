@@ -20,6 +20,8 @@ class SharedLibrary {
     void close();
     void* symbol(const char* name) const;
     bool isOpen() const { return handle_ != nullptr; }
+    // The loader's own handle (what a VST 3 module's ModuleEntry is given).
+    void* nativeHandle() const { return handle_; }
 
   private:
     void* handle_ = nullptr;

@@ -51,6 +51,10 @@ void CFrame::pumpEvents() {
     if (platform) platform->update();
 }
 
+int CFrame::eventDescriptor() const {
+    return platform ? platform->eventDescriptor() : -1;
+}
+
 bool CFrame::setModalView(CView* view) {
     if (view && modalView) return false;
     if (modalView) {

@@ -31,6 +31,8 @@ class CFrame : public CViewContainer {
     virtual void idle();
     // One non-blocking pass over the window system's events, timers and exposures.
     void pumpEvents();
+    // What a host's run loop watches to call pumpEvents (-1: nothing to watch).
+    int eventDescriptor() const;
 
     // The modal view sits on top of everything and receives all mouse input while set.
     bool setModalView(CView* view);

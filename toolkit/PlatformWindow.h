@@ -23,6 +23,9 @@ class PlatformWindow {
     void* nativeWindow() const;
     // One non-blocking pass over the window's pending events where the platform needs one.
     void update();
+    // The descriptor a host's run loop watches so that update() runs when events arrive, or
+    // -1 where the platform delivers them itself.
+    int eventDescriptor() const;
     // The frame has invalidated something: have it drawn soon.
     void requestRedraw();
     // Timers call the frame's onWindowTimer(id) on the window's thread.

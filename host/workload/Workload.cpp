@@ -39,10 +39,150 @@ lyrehost::StereoBuffer noiseHits(std::size_t frames, SessionRandom& random) {
     return out;
 }
 
+// What the session asks of a host; the VST 2.4 one makes exactly the calls it always made.
+class Driver {
+  public:
+    virtual ~Driver() = default;
+    virtual void start(float rate, VstInt32 maxBlock) = 0;
+    virtual void changeRate(float rate) = 0;
+    virtual void reset() = 0;
+    virtual void stop() = 0;
+    virtual void setParameter(VstInt32 index, float value) = 0;
+    virtual float getParameter(VstInt32 index) = 0;
+    virtual std::vector<unsigned char> getChunk() = 0;
+    virtual void setChunk(std::vector<unsigned char>& chunk) = 0;
+    virtual void setOutputMono(bool mono) = 0;
+    virtual void process(float** inputs, float** outputs, VstInt32 frames) = 0;
+    // The text of `index`, just set to `value`.
+    virtual std::string display(VstInt32 index, float value) = 0;
+};
+
+std::string withoutPadding(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+class Vst2Driver : public Driver {
+  public:
+    Vst2Driver(lyrehost::Plugin& plugin, bool asVst3) : plugin_(plugin), asVst3_(asVst3) {}
+    void start(float rate, VstInt32 maxBlock) override {
+        plugin_.setSampleRate(rate);
+        plugin_.setBlockSize(maxBlock);
+        plugin_.open();
+        plugin_.resume();
+    }
+    void changeRate(float rate) override {
+        // A VST 3 host can change the rate only while the plug-in is off.
+        if (asVst3_) plugin_.suspend();
+        plugin_.setSampleRate(rate);
+        if (asVst3_) plugin_.resume();
+    }
+    void reset() override {
+        plugin_.suspend();
+        plugin_.resume();
+    }
+    void stop() override { plugin_.suspend(); }
+    void setParameter(VstInt32 index, float value) override { plugin_.setParameter(index, value); }
+    float getParameter(VstInt32 index) override { return plugin_.getParameter(index); }
+    std::vector<unsigned char> getChunk() override {
+        void* data = nullptr;
+        const VstIntPtr size = plugin_.dispatch(effGetChunk, 0, 0, &data);
+        if (size <= 16 || !data) return {};
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        return {bytes, bytes + size};
+    }
+    void setChunk(std::vector<unsigned char>& chunk) override {
+        plugin_.dispatch(effSetChunk, 0, static_cast<VstIntPtr>(chunk.size()), chunk.data());
+    }
+    void setOutputMono(bool mono) override {
+        plugin_.answers().setPinConnected(1, lyrehost::PinSide::output, mono ? 1 : 0);
+    }
+    void process(float** inputs, float** outputs, VstInt32 frames) override {
+        plugin_.processReplacing(inputs, outputs, frames);
+    }
+    std::string display(VstInt32 index, float /*value*/) override {
+        const std::string shown = plugin_.parameterDisplay(index);
+        return asVst3_ ? withoutPadding(shown) : shown;
+    }
+
+  private:
+    lyrehost::Plugin& plugin_;
+    bool asVst3_;
+};
+
+// Changes between blocks reach the plug-in as points at offset 0 of the next block, as a VST 3
+// host sends them; anything else first delivers what is pending in a call without audio.
+class Vst3Driver : public Driver {
+  public:
+    explicit Vst3Driver(lyrehost::Vst3Plugin& plugin) : plugin_(plugin) {}
+    void start(float rate, VstInt32 maxBlock) override {
+        rate_ = rate;
+        maxBlock_ = maxBlock;
+        plugin_.start(rate, maxBlock);
+    }
+    void changeRate(float rate) override {
+        flush();
+        start(rate, maxBlock_);
+    }
+    void reset() override {
+        flush();
+        plugin_.stop();
+        plugin_.start(rate_, maxBlock_);
+    }
+    void stop() override {
+        flush();
+        plugin_.stop();
+    }
+    void setParameter(VstInt32 index, float value) override {
+        pending_.queueFor(static_cast<v3_param_id>(index)).points.emplace_back(0, value);
+        // The text sweep sets values without playing: do not let them pile up.
+        if (++pendingPoints_ >= 4096) flush();
+    }
+    float getParameter(VstInt32 index) override {
+        for (const auto& queue : pending_.queues)
+            if (queue.id == static_cast<v3_param_id>(index) && !queue.points.empty())
+                return static_cast<float>(queue.points.back().second);
+        return static_cast<float>(plugin_.normalized(static_cast<v3_param_id>(index)));
+    }
+    std::vector<unsigned char> getChunk() override {
+        flush();
+        std::vector<std::uint8_t> state = plugin_.componentState();
+        return {state.begin(), state.end()};
+    }
+    void setChunk(std::vector<unsigned char>& chunk) override {
+        flush();
+        plugin_.setComponentState({chunk.begin(), chunk.end()});
+    }
+    void setOutputMono(bool /*mono*/) override {}
+    void process(float** inputs, float** outputs, VstInt32 frames) override {
+        plugin_.process(inputs, outputs, frames, &pending_);
+        pending_.clear();
+        pendingPoints_ = 0;
+    }
+    std::string display(VstInt32 index, float value) override {
+        return plugin_.valueText(static_cast<v3_param_id>(index), value);
+    }
+
+  private:
+    void flush() {
+        if (pending_.empty()) return;
+        plugin_.flush(pending_);
+        pending_.clear();
+        pendingPoints_ = 0;
+    }
+
+    lyrehost::Vst3Plugin& plugin_;
+    lyrehost::vst3host::ParamChanges pending_;
+    int pendingPoints_ = 0;
+    float rate_ = 44100.0f;
+    VstInt32 maxBlock_ = kLongestBlock;
+};
+
 class Session {
   public:
-    Session(lyrehost::Plugin& plugin, const WorkloadOptions& options)
-        : plugin_(plugin), options_(options), random_(options.seed), inLeft_(kLongestBlock),
+    Session(Driver& host, const WorkloadOptions& options)
+        : host_(host), options_(options), random_(options.seed), inLeft_(kLongestBlock),
           inRight_(kLongestBlock), outLeft_(kLongestBlock), outRight_(kLongestBlock),
           frames_(2 * kLongestBlock) {}
 
@@ -51,6 +191,8 @@ class Session {
         std::vector<Section> sections;
         sections.push_back({44100.0f, lyrerender::demoExcitation(44100.0), 0, 0});
         sections.push_back({48000.0f, noiseHits(120000, random_), 40000, 80000});
+        // A VST 3 bus is stereo for the whole session: no mono stretch.
+        if (options_.asVst3Host) sections.back().monoFrom = sections.back().monoTo = 0;
         sections.push_back({96000.0f, noiseHits(96000, random_), 0, 0});
         for (const Section& section : sections) {
             totals_.input.add(section.input.left.data(), section.input.left.size() * sizeof(float));
@@ -60,12 +202,7 @@ class Session {
         if (options_.hostControlWord) writeX87ControlWord(*options_.hostControlWord);
         expectedWord_ = readX87ControlWord();
 
-        call([&] {
-            plugin_.setSampleRate(sections.front().sampleRate);
-            plugin_.setBlockSize(kLongestBlock);
-            plugin_.open();
-            plugin_.resume();
-        });
+        call([&] { host_.start(sections.front().sampleRate, kLongestBlock); });
         readChunk();
         // A ringing start, so that glides and resets are heard.
         change(kDecayIndex, 0.85f);
@@ -73,7 +210,7 @@ class Session {
         for (const Section& section : sections)
             play(section);
         sweepTexts();
-        call([&] { plugin_.suspend(); });
+        call([&] { host_.stop(); });
         return totals_;
     }
 
@@ -91,18 +228,14 @@ class Session {
     }
 
     void change(VstInt32 index, float value) {
-        call([&] { plugin_.setParameter(index, value); });
+        // A VST 3 host sends normalised values only: out-of-range automation arrives clamped.
+        if (options_.asVst3Host) value = std::clamp(value, 0.0f, 1.0f);
+        call([&] { host_.setParameter(index, value); });
         ++totals_.parameterChanges;
     }
 
     void readChunk() {
-        void* data = nullptr;
-        VstIntPtr size = 0;
-        call([&] { size = plugin_.dispatch(effGetChunk, 0, 0, &data); });
-        if (size > 16 && data) {
-            const auto* bytes = static_cast<const unsigned char*>(data);
-            chunk_.assign(bytes, bytes + size);
-        }
+        call([&] { chunk_ = host_.getChunk(); });
     }
 
     // The host restores its saved state with another current program: the preset system
@@ -111,9 +244,7 @@ class Session {
         if (chunk_.empty()) return;
         const auto program = static_cast<std::int32_t>(random_.below(6));
         std::memcpy(chunk_.data() + 12, &program, sizeof program);
-        call([&] {
-            plugin_.dispatch(effSetChunk, 0, static_cast<VstIntPtr>(chunk_.size()), chunk_.data());
-        });
+        call([&] { host_.setChunk(chunk_); });
         ++totals_.programSwitches;
     }
 
@@ -129,16 +260,13 @@ class Session {
         } else if (roll < 27) {
             switchProgram();
         } else if (roll < 29) {
-            call([&] {
-                plugin_.suspend();
-                plugin_.resume();
-            });
+            call([&] { host_.reset(); });
             ++totals_.resets;
         } else if (roll < 41) {
             constexpr VstInt32 kPlain[] = {kOutputIndex, kMixIndex, kDecayIndex, kDampIndex};
             change(kPlain[random_.below(4)], random_.unit());
         } else if (roll == 41) {
-            change(kBypassIndex, plugin_.getParameter(kBypassIndex) < 0.5f ? 1.0f : 0.0f);
+            change(kBypassIndex, host_.getParameter(kBypassIndex) < 0.5f ? 1.0f : 0.0f);
         } else if (roll == 42) {
             // Automation slightly out of range is stored and mapped as it comes.
             change(static_cast<VstInt32>(random_.below(7)), 1.5f * random_.unit() - 0.25f);
@@ -146,7 +274,7 @@ class Session {
     }
 
     void play(const Section& section) {
-        call([&] { plugin_.setSampleRate(section.sampleRate); });
+        call([&] { host_.changeRate(section.sampleRate); });
         ++totals_.sampleRates;
         const std::size_t frames = section.input.left.size();
         std::size_t at = 0;
@@ -157,7 +285,7 @@ class Session {
             const std::size_t size =
                 std::min<std::size_t>(static_cast<std::size_t>(drawn), frames - at);
             const bool mono = at >= section.monoFrom && at < section.monoTo;
-            plugin_.answers().setPinConnected(1, lyrehost::PinSide::output, mono ? 1 : 0);
+            host_.setOutputMono(mono);
             std::copy_n(section.input.left.begin() + static_cast<std::ptrdiff_t>(at), size,
                         inLeft_.begin());
             std::copy_n(section.input.right.begin() + static_cast<std::ptrdiff_t>(at), size,
@@ -167,13 +295,13 @@ class Session {
             std::fill_n(outRight_.begin(), size, 0.0f);
             float* inputs[2] = {inLeft_.data(), inRight_.data()};
             float* outputs[2] = {outLeft_.data(), outRight_.data()};
-            call([&] { plugin_.processReplacing(inputs, outputs, static_cast<VstInt32>(size)); });
+            call([&] { host_.process(inputs, outputs, static_cast<VstInt32>(size)); });
             emit(size);
             at += size;
             ++totals_.blocks;
             randomEvent();
         }
-        plugin_.answers().setPinConnected(1, lyrehost::PinSide::output, 0);
+        host_.setOutputMono(false);
     }
 
     void emit(std::size_t size) {
@@ -191,7 +319,7 @@ class Session {
     void text(VstInt32 index, float value) {
         change(index, value);
         std::string shown;
-        call([&] { shown = plugin_.parameterDisplay(index); });
+        call([&] { shown = host_.display(index, value); });
         shown += '\n';
         totals_.texts.add(shown.data(), shown.size());
         ++totals_.textCount;
@@ -209,7 +337,7 @@ class Session {
         }
     }
 
-    lyrehost::Plugin& plugin_;
+    Driver& host_;
     const WorkloadOptions& options_;
     SessionRandom random_;
     std::vector<float> inLeft_, inRight_, outLeft_, outRight_, frames_;
@@ -221,7 +349,14 @@ class Session {
 } // namespace
 
 WorkloadTotals runWorkload(lyrehost::Plugin& plugin, const WorkloadOptions& options) {
-    return Session(plugin, options).run();
+    Vst2Driver driver(plugin, options.asVst3Host);
+    return Session(driver, options).run();
+}
+
+WorkloadTotals runWorkload(lyrehost::Vst3Plugin& plugin, WorkloadOptions options) {
+    options.asVst3Host = true;
+    Vst3Driver driver(plugin);
+    return Session(driver, options).run();
 }
 
 } // namespace lyreworkload

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "host/Plugin.h"
+#include "host/vst3/Vst3Plugin.h"
 #include "host/workload/ByteHash.h"
 
 namespace lyreworkload {
@@ -20,6 +21,10 @@ struct WorkloadOptions {
     std::optional<std::uint16_t> hostControlWord;
     // Receives every output frame as two little-endian floats (left, right); may be null.
     std::FILE* raw = nullptr;
+    // The session as a VST 3 host can give it, so that the VST 2.4 and VST 3 interfaces can be
+    // compared: the rate changes while the plug-in is off (suspend, rate, resume), values stay
+    // within [0, 1], the output stays stereo, and texts carry no padding spaces.
+    bool asVst3Host = false;
 };
 
 struct WorkloadTotals {
@@ -41,5 +46,7 @@ struct WorkloadTotals {
 
 // The plug-in must be loaded and not yet opened.
 WorkloadTotals runWorkload(lyrehost::Plugin& plugin, const WorkloadOptions& options);
+// The VST 3 plug-in must be loaded and not started; the session runs with asVst3Host set.
+WorkloadTotals runWorkload(lyrehost::Vst3Plugin& plugin, WorkloadOptions options);
 
 } // namespace lyreworkload

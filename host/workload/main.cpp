@@ -14,9 +14,12 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: lyrebloom-workload MODULE [--raw FILE] [--x87-precision 24|53|64] [--seed N]\n"
+    "                          [--as-vst3-host]\n"
+    "  MODULE               a VST 2.4 module, or a VST 3 bundle or module (name ends in .vst3)\n"
     "  --raw FILE           also write every output frame (left, right) as raw floats\n"
     "  --x87-precision N    run the session with the x87 unit at N bits, as a host may leave it\n"
-    "  --seed N             another random session (the default one is what builds compare)\n";
+    "  --seed N             another random session (the default one is what builds compare)\n"
+    "  --as-vst3-host       drive a VST 2.4 module as a VST 3 host can (the comparable session)\n";
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "lyrebloom-workload: %s\n", message.c_str());
@@ -42,6 +45,8 @@ int main(int argc, char** argv) {
                 options.hostControlWord = *word;
             } else if (arg == "--seed" && hasValue) {
                 options.seed = std::strtoull(argv[++i], nullptr, 0);
+            } else if (arg == "--as-vst3-host") {
+                options.asVst3Host = true;
             } else if (arg == "--help" || arg == "-h") {
                 std::fputs(kUsage, stdout);
                 return 0;
@@ -57,16 +62,23 @@ int main(int argc, char** argv) {
             return 2;
         }
 
+        const bool vst3 = module.size() > 5 && module.compare(module.size() - 5, 5, ".vst3") == 0;
         lyrehost::Plugin plugin;
-        if (const std::string error = plugin.load(module); !error.empty()) return fail(error);
+        lyrehost::Vst3Plugin plugin3;
+        if (const std::string error = vst3 ? plugin3.load(module) : plugin.load(module);
+            !error.empty())
+            return fail(error);
         std::FILE* raw = nullptr;
         if (!rawPath.empty()) {
             raw = std::fopen(rawPath.c_str(), "wb");
             if (!raw) return fail("cannot write " + rawPath);
         }
         options.raw = raw;
-        const lyreworkload::WorkloadTotals totals = lyreworkload::runWorkload(plugin, options);
+        const lyreworkload::WorkloadTotals totals =
+            vst3 ? lyreworkload::runWorkload(plugin3, options)
+                 : lyreworkload::runWorkload(plugin, options);
         plugin.unload();
+        plugin3.unload();
         const bool closed = !raw || std::fclose(raw) == 0;
 
         std::printf("input %s\n", totals.input.hex().c_str());

@@ -149,15 +149,36 @@ class CrossPlatform : public testing::Test {
         return result;
     }
     static std::string linuxRaw() { return (fs::path(SCRATCH_DIR) / "reference.raw").string(); }
+    // The Linux VST 2.4 module in the session a VST 3 host can give: what every VST 3 module
+    // must render.
+    static const ToolRun& linuxVst3Reference() {
+        static const ToolRun result =
+            run({LINUX_WORKLOAD, LINUX_MODULE, "--as-vst3-host", "--raw", linuxVst3Raw()});
+        return result;
+    }
+    static std::string linuxVst3Raw() {
+        return (fs::path(SCRATCH_DIR) / "reference-vst3.raw").string();
+    }
 
-    void workloadMatches(std::uint16_t machine, const char* arch, const char* precision) {
+    // The DLL's workload against Linux; with `vst3`, the bundle's module for this target
+    // against the Linux module driven as a VST 3 host drives it.
+    void workloadMatches(std::uint16_t machine, const char* arch, const char* precision,
+                         bool vst3 = false) {
         const std::optional<WindowsBuild> build = windowsBuild(machine, arch);
         if (!build) GTEST_SKIP() << skipReason_;
-        const ToolRun& reference = linuxWorkload();
+        const fs::path bundle = build->dll.parent_path() / "ZEM Lyrebloom.vst3";
+        const fs::path bundleModule = bundle / "Contents" /
+                                      (machine == 0x14C ? "x86-win" : "x86_64-win") /
+                                      "ZEM Lyrebloom.vst3";
+        if (vst3 && !fs::exists(bundleModule))
+            GTEST_SKIP() << "no " << bundleModule << " in the Windows build";
+        const ToolRun& reference = vst3 ? linuxVst3Reference() : linuxWorkload();
         ASSERT_EQ(reference.status, 0) << reference.output;
-        const fs::path raw = fs::path(SCRATCH_DIR) / (std::string(arch) + ".raw");
-        std::vector<std::string> arguments = {build->workload.string(), windowsPath(build->dll),
-                                              "--raw", windowsPath(raw)};
+        const fs::path raw =
+            fs::path(SCRATCH_DIR) / (std::string(arch) + (vst3 ? "-vst3.raw" : ".raw"));
+        std::vector<std::string> arguments = {build->workload.string(),
+                                              windowsPath(vst3 ? bundle : build->dll), "--raw",
+                                              windowsPath(raw)};
         if (precision) arguments.insert(arguments.end(), {"--x87-precision", precision});
         const ToolRun windowsRun = windows(arch, arguments);
         ASSERT_EQ(windowsRun.status, 0) << windowsRun.output;
@@ -174,7 +195,8 @@ class CrossPlatform : public testing::Test {
         EXPECT_EQ(actual["x87-control-word-changes"], "0");
 
         // Byte for byte, naming the first frame that differs.
-        std::ifstream a(linuxRaw(), std::ios::binary), b(raw, std::ios::binary);
+        std::ifstream a(vst3 ? linuxVst3Raw() : linuxRaw(), std::ios::binary),
+            b(raw, std::ios::binary);
         const std::string left((std::istreambuf_iterator<char>(a)), {});
         const std::string right((std::istreambuf_iterator<char>(b)), {});
         ASSERT_EQ(left.size(), right.size());
@@ -233,6 +255,15 @@ TEST_F(CrossPlatform, X64DllRendersTheSameAtTheHosts24BitX87Precision) {
 }
 TEST_F(CrossPlatform, X64DerivedValuesAndTextsMatchLinuxAtEveryX87Precision) {
     derivedValuesMatch(kX64, "win64");
+}
+TEST_F(CrossPlatform, X86Vst3RendersTheWorkloadBitForBitAsLinux) {
+    workloadMatches(kX86, "win32", nullptr, true);
+}
+TEST_F(CrossPlatform, X86Vst3RendersTheSameAtTheHosts24BitX87Precision) {
+    workloadMatches(kX86, "win32", "24", true);
+}
+TEST_F(CrossPlatform, X64Vst3RendersTheWorkloadBitForBitAsLinux) {
+    workloadMatches(kX64, "win64", nullptr, true);
 }
 
 } // namespace

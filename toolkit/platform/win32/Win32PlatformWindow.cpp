@@ -341,6 +341,10 @@ void* PlatformWindow::nativeWindow() const {
 // The host's message loop delivers our messages; nothing to pump here.
 void PlatformWindow::update() {}
 
+int PlatformWindow::eventDescriptor() const {
+    return -1; // the host's message loop dispatches our window's messages
+}
+
 void PlatformWindow::requestRedraw() {
     if (!native->window || native->painting) return;
     const CRect area = native->frame.getInvalidArea();

@@ -223,6 +223,12 @@ void PlatformWindow::update() {
     if (native->world) puglUpdate(native->world, 0.0);
 }
 
+int PlatformWindow::eventDescriptor() const {
+    if (!native->world) return -1;
+    auto* display = static_cast<Display*>(puglGetNativeWorld(native->world));
+    return display ? ConnectionNumber(display) : -1;
+}
+
 void PlatformWindow::requestRedraw() {
     native->redrawRequested = true;
 }

@@ -1,0 +1,138 @@
+// The plug-in as a VST 3 host sees it: one object that is the component, the audio processor,
+// the edit controller and the program list. It holds no state of its own beyond what the
+// interface needs: it drives the effect through its VST 2.4 record, as a host would, and its
+// host callback turns the effect's automation and display calls into the host's edit calls.
+//
+// Threads: process and setProcessing on the audio thread (atomics and the effect's own
+// lock-free paths only); everything else on the user-interface thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "formats/vst3/Vst3Abi.h"
+#include "shell/vst2.h"
+
+class AudioEffect;
+class CPresetSystemEffect;
+
+namespace vst3 {
+
+// The ID of the program-change parameter, beside the effect's parameters 0 to 7.
+inline constexpr v3_param_id kProgramParamId = 8;
+inline constexpr int32_t kProgramListId = 1;
+
+// The editor's child window once open, and what a run loop watches for its events (-1: none).
+struct EditorWindow {
+    void* child;
+    int descriptor;
+};
+
+class Vst3Effect {
+  public:
+    // One reference, owned by the caller; null when out of memory.
+    static Vst3Effect* create() noexcept;
+
+    // The interface pointer for `iid` with a reference added, or null.
+    void* query(const uint8_t* iid) noexcept;
+    uint32_t addRef() noexcept;
+    uint32_t release() noexcept;
+
+    // IPluginBase, shared by the component and the controller (a host may call both).
+    v3_result initialize(v3_funknown** context);
+    v3_result terminate();
+
+    // IComponent
+    int32_t busCount(int32_t mediaType, int32_t direction) const;
+    v3_result busInfo(int32_t mediaType, int32_t direction, int32_t index, v3_bus_info* info) const;
+    v3_result activateBus(int32_t mediaType, int32_t direction, int32_t index, v3_bool state);
+    v3_result setActive(v3_bool state);
+    v3_result setState(v3_bstream** stream);
+    v3_result getState(v3_bstream** stream);
+
+    // IAudioProcessor
+    v3_result setBusArrangements(const uint64_t* inputs, int32_t numIns, const uint64_t* outputs,
+                                 int32_t numOuts);
+    v3_result busArrangement(int32_t direction, int32_t index, uint64_t* arrangement) const;
+    uint32_t latencySamples() const;
+    uint32_t tailSamples() const;
+    v3_result setupProcessing(const v3_process_setup* setup);
+    v3_result setProcessing(v3_bool state);
+    v3_result process(v3_process_data* data);
+
+    // IEditController
+    v3_result setComponentState(v3_bstream** stream);
+    int32_t parameterCount() const;
+    v3_result parameterInfo(int32_t index, v3_param_info* info);
+    v3_result stringForValue(v3_param_id id, double value, int16_t* text);
+    v3_result valueForString(v3_param_id id, const int16_t* text, double* value);
+    double normalized(v3_param_id id);
+    v3_result setNormalized(v3_param_id id, double value);
+    v3_result setComponentHandler(v3_component_handler** handler);
+
+    // IUnitInfo
+    v3_result programName(int32_t listId, int32_t index, int16_t* name);
+
+    // The editor, for the view (user-interface thread): the VST 2.4 editor opcodes.
+    v3_plugin_view** createView(const char* name);
+    bool editorSize(v3_view_rect& rect);
+    bool openEditor(void* parent, EditorWindow& window);
+    void idleEditor();
+    void closeEditor();
+    bool editorKey(bool down, int16_t character, int16_t code, int16_t modifiers);
+
+    // Each interface pointer a host holds points at one of these.
+    struct Face {
+        const void* vtable;
+        Vst3Effect* owner;
+    };
+
+  private:
+    Vst3Effect();
+    ~Vst3Effect();
+    Vst3Effect(const Vst3Effect&) = delete;
+    Vst3Effect& operator=(const Vst3Effect&) = delete;
+
+    static VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                              VstIntPtr value, void* ptr, float opt);
+    VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt);
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                       void* ptr = nullptr, float opt = 0.0f);
+    bool createCore();
+    void applyPoints(v3_process_data& data, int32_t upTo);
+    void processPiece(float* const* in, float* const* out, int32_t from, int32_t to,
+                      v3_process_data& data);
+    void selectProgram(int32_t index);
+    // After a program switch the host asked for: every value as an output change.
+    void announceValues(v3_process_data& data);
+
+    Face component_, processor_, controller_, units_, requirements_;
+    std::atomic<uint32_t> references_{1};
+
+    AudioEffect* core_ = nullptr;
+    AEffect* record_ = nullptr;
+    CPresetSystemEffect* presets_ = nullptr;
+    v3_funknown** context_ = nullptr;
+    v3_component_handler** handler_ = nullptr;
+    // Set while the host hands us state: it re-reads every value afterwards by itself.
+    bool quiet_ = false;
+    bool active_ = false;
+
+    std::atomic<bool> inputStereo_{true};
+    std::atomic<bool> announceValues_{false};
+    // Copies of aliased inputs, sized on the user-interface thread while inactive.
+    std::vector<float> scratch_[2];
+
+    // The host's queues of the current block, gathered without allocation.
+    struct Queue {
+        v3_param_value_queue** queue;
+        int32_t id;
+        int32_t count;
+        int32_t next;
+    };
+    Queue queues_[8]{};
+    int32_t queueCount_ = 0;
+};
+
+} // namespace vst3

@@ -1,0 +1,101 @@
+// The sound through the VST 3 interface against the VST 2.4 module: the whole workload, and
+// host parameter queues against a VST 2.4 host that splits its blocks at the same points.
+#include <algorithm>
+#include <cstring>
+#include <random>
+
+#include "host/workload/Workload.h"
+#include "tests/vst3/Vst3Fixture.h"
+
+namespace {
+
+TEST(Vst3Process, WorkloadGivesTheVst2Bytes) {
+    auto vst2 = loadVst2();
+    auto vst3 = loadBundle();
+    lyreworkload::WorkloadOptions options;
+    options.asVst3Host = true;
+    const lyreworkload::WorkloadTotals expected = lyreworkload::runWorkload(*vst2, options);
+    const lyreworkload::WorkloadTotals got = lyreworkload::runWorkload(*vst3, options);
+    EXPECT_GT(got.parameterChanges, 1000u);
+    EXPECT_GT(got.programSwitches, 10u);
+    EXPECT_GT(got.sampleRates, 2u);
+    EXPECT_EQ(got.frames, expected.frames);
+    EXPECT_EQ(got.output.hex(), expected.output.hex());
+    EXPECT_EQ(got.texts.hex(), expected.texts.hex());
+    EXPECT_EQ(got.textCount, expected.textCount);
+}
+
+// Random queues (several points per parameter, points on the first and last sample, jumps on
+// adjacent samples, repeated offsets) in blocks processed in place, against sub-blocks split
+// at the change points with setParameter before each.
+TEST(Vst3Process, QueuesAreSampleAccurate) {
+    constexpr int kBlock = 512, kBlocks = 120;
+    auto vst2 = loadVst2();
+    auto vst3 = loadBundle();
+    startVst2(*vst2, 48000.0f, kBlock);
+    ASSERT_EQ(vst3->start(48000.0, kBlock), vst3::kResultOk);
+
+    std::mt19937 random(19);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    std::vector<float> inL(kBlock), inR(kBlock), ioL(kBlock), ioR(kBlock), outL(kBlock),
+        outR(kBlock);
+    std::size_t splits = 0;
+    for (int block = 0; block < kBlocks; ++block) {
+        for (int i = 0; i < kBlock; ++i) {
+            inL[i] = (random() % 50 == 0) ? unit(random) - 0.5f : 0.0f;
+            inR[i] = 0.3f * inL[i] + ((random() % 70 == 0) ? unit(random) - 0.5f : 0.0f);
+        }
+        lyrehost::vst3host::ParamChanges changes;
+        // (offset, index, value) in the order the plug-in must apply them.
+        std::vector<std::tuple<int, int, float>> points;
+        const int queues = static_cast<int>(random() % 4);
+        for (int q = 0; q < queues; ++q) {
+            const int index = static_cast<int>(random() % 8);
+            auto& queue = changes.queueFor(static_cast<v3_param_id>(index));
+            if (!queue.points.empty()) continue;
+            int offset = random() % 3 == 0 ? 0 : static_cast<int>(random() % kBlock);
+            const int count = 1 + static_cast<int>(random() % 3);
+            for (int k = 0; k < count && offset < kBlock; ++k) {
+                const float value = index == 7 ? static_cast<float>(random() % 2) : unit(random);
+                queue.points.emplace_back(offset, value);
+                // The same sample again, the next one (a jump), or further on.
+                const int step = static_cast<int>(random() % 3);
+                offset += step < 2 ? step : 2 + static_cast<int>(random() % 200);
+                if (k == 1) offset = std::min(offset, kBlock - 1);
+            }
+        }
+        for (std::size_t q = 0; q < changes.queues.size(); ++q)
+            for (const auto& [offset, value] : changes.queues[q].points)
+                points.emplace_back(offset, static_cast<int>(changes.queues[q].id),
+                                    static_cast<float>(value));
+        // Per sample, queue order then point order: a stable sort by offset keeps it.
+        std::stable_sort(points.begin(), points.end(), [](const auto& a, const auto& b) {
+            return std::get<0>(a) < std::get<0>(b);
+        });
+
+        std::copy(inL.begin(), inL.end(), ioL.begin());
+        std::copy(inR.begin(), inR.end(), ioR.begin());
+        float* io[2] = {ioL.data(), ioR.data()};
+        ASSERT_EQ(vst3->process(io, io, kBlock, &changes), vst3::kResultOk);
+
+        int at = 0;
+        std::size_t next = 0;
+        while (at < kBlock) {
+            while (next < points.size() && std::get<0>(points[next]) <= at) {
+                vst2->setParameter(std::get<1>(points[next]), std::get<2>(points[next]));
+                ++next;
+            }
+            const int to = next < points.size() ? std::get<0>(points[next]) : kBlock;
+            float* in[2] = {inL.data() + at, inR.data() + at};
+            float* out[2] = {outL.data() + at, outR.data() + at};
+            vst2->processReplacing(in, out, to - at);
+            splits += to < kBlock;
+            at = to;
+        }
+        ASSERT_EQ(0, std::memcmp(ioL.data(), outL.data(), kBlock * sizeof(float))) << block;
+        ASSERT_EQ(0, std::memcmp(ioR.data(), outR.data(), kBlock * sizeof(float))) << block;
+    }
+    EXPECT_GT(splits, 100u);
+}
+
+} // namespace

@@ -1,0 +1,15 @@
+// X calls the editor test needs beyond the fixture's, kept out of the test's own file (Xlib's
+// macros clash with GoogleTest's names).
+#pragma once
+
+typedef struct _XDisplay Display;
+
+namespace xprobe {
+
+// The only child of `window`, or 0 when it has none or several.
+unsigned long onlyChild(Display* display, unsigned long window);
+// The flags word of the window's _XEMBED_INFO, or -1 without one.
+long xembedFlags(Display* display, unsigned long window);
+void pressButton(Display* display, bool down);
+
+} // namespace xprobe
