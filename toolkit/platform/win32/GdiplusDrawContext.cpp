@@ -57,9 +57,16 @@ FontMetrics metrics(const Gdiplus::FontFamily& family, int style, double size) {
 
 } // namespace
 
-GdiplusDrawContext::GdiplusDrawContext(Gdiplus::Graphics& graphics) : graphics(graphics) {
+GdiplusDrawContext::GdiplusDrawContext(Gdiplus::Graphics& graphics, double scale)
+    : graphics(graphics) {
+    scaleFactor = scale > 0 ? scale : 1;
     graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-    graphics.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
+    // Scaled pictures are filtered smoothly; at 100 % every pixel lands on one pixel.
+    graphics.SetInterpolationMode(scaleFactor == 1 ? Gdiplus::InterpolationModeNearestNeighbor
+                                                   : Gdiplus::InterpolationModeHighQualityBilinear);
+    if (scaleFactor != 1)
+        graphics.ScaleTransform(static_cast<Gdiplus::REAL>(scaleFactor),
+                                static_cast<Gdiplus::REAL>(scaleFactor));
     graphics.SetCompositingQuality(Gdiplus::CompositingQualityHighSpeed);
 }
 
@@ -118,8 +125,9 @@ void GdiplusDrawContext::drawString(const char* text, const CRect& box, CHoriTxt
     // Text placement ignores the half-pixel offset, which would shift glyphs by half a pixel.
     graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeNone);
     Gdiplus::SolidBrush brush(toColor(fontColor));
-    const Gdiplus::PointF origin(static_cast<Gdiplus::REAL>(std::round(x)),
-                                 static_cast<Gdiplus::REAL>(std::round(baseline) - fm.ascent));
+    // Glyphs start on whole device pixels, as at 100 %, whatever the scale.
+    const Gdiplus::PointF origin(static_cast<Gdiplus::REAL>(snapToDevice(x)),
+                                 static_cast<Gdiplus::REAL>(snapToDevice(baseline) - fm.ascent));
     graphics.DrawString(wide.c_str(), static_cast<INT>(wide.size()), &gdiFont, origin, format.get(),
                         &brush);
     graphics.Restore(state);
