@@ -125,6 +125,18 @@ TEST_F(EditorScale, TextsAreDrawnAtTheLargerSizeNotBlownUp) {
         EXPECT_TRUE(writePng(large, 2 * kWidth, 2 * kHeight, path));
     }
 
+    // The panel above the controls is the background made at twice the size, pixel for pixel.
+    int artWidth = 0, artHeight = 0;
+    const Pixels art = loadResource("21128.png", artWidth, artHeight);
+    ASSERT_EQ(artWidth, 2 * kWidth);
+    int unlike = 0;
+    for (int y = 0; y < 2 * 47; ++y)
+        for (int x = 0; x < 2 * kWidth; ++x) {
+            const auto i = static_cast<size_t>(y * 2 * kWidth + x);
+            unlike += large[i] != art[i];
+        }
+    EXPECT_EQ(unlike, 0);
+
     // The Decay display: its text at 200 % is not the 100 % text with each pixel doubled, and
     // its edges are as steep (a smoothed enlargement would soften them).
     const CRect box = kKnobs[slotOf(kDecay)].display;

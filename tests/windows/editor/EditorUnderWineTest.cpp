@@ -26,11 +26,13 @@ struct Call {
 };
 std::vector<Call> calls;
 int updateDisplays = 0;
+bool grantSizeWindow = false;
 
 VstIntPtr VSTCALLBACK hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
                                    float value) {
     if (opcode == audioMasterVersion) return 2400;
     if (opcode == audioMasterUpdateDisplay) ++updateDisplays;
+    if (opcode == audioMasterSizeWindow) return grantSizeWindow ? 1 : 0;
     if (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit ||
         opcode == audioMasterEndEdit)
         calls.push_back({opcode, index, value});
@@ -198,6 +200,44 @@ TEST_F(EditorUnderWine, KnobDragAutomatesInsideAGestureAndControlClickResets) {
     idle(450);
     controlClick(72, 93);
     EXPECT_FLOAT_EQ(effect->getParameter(effect, 2), 0.5f);
+}
+
+// The size stored by the user (the registry value the editor's size menu writes) at 150 %:
+// the window, hit-testing and drag distances follow; the next editor opens at that size.
+TEST_F(EditorUnderWine, AStoredSizeOf150PercentScalesTheWindowClicksAndDrags) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Ostrandia\\ZEMLyrebloom", 0, nullptr,
+                              0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const DWORD percent = 150;
+    RegSetValueExW(key, L"EditorScale", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&percent),
+                   sizeof percent);
+    grantSizeWindow = true;
+    SetWindowPos(host, nullptr, 0, 0, 480, 386, SWP_NOZORDER | SWP_NOMOVE);
+    HWND child = openEditor();
+    RegDeleteValueW(key, L"EditorScale");
+    RegCloseKey(key);
+    grantSizeWindow = false;
+    ASSERT_NE(child, nullptr);
+    RECT area{};
+    GetClientRect(child, &area);
+    EXPECT_EQ(area.right - area.left, 480);
+    EXPECT_EQ(area.bottom - area.top, 386);
+
+    const float bypass = effect->getParameter(effect, 7);
+    click(243, 264); // the switch's centre, 162, 176, at 150 %
+    EXPECT_NE(effect->getParameter(effect, 7), bypass);
+
+    // 150 screen pixels are 100 of the editor's: half the Detune knob's range.
+    effect->setParameter(effect, 6, 0.0f);
+    idle(60);
+    send(0, 300, 201);
+    send(MOUSEEVENTF_LEFTDOWN);
+    for (int step = 1; step <= 10; ++step)
+        send(0, 300 + 15 * step, 201);
+    send(MOUSEEVENTF_LEFTUP);
+    idle(60);
+    EXPECT_NEAR(effect->getParameter(effect, 6), 0.5f, 0.02f);
 }
 
 // The LED's pixels at its place, read from the window on the screen.
