@@ -86,6 +86,14 @@ class EditorUnderWine : public ::testing::Test {
         }
         if (host) DestroyWindow(host);
         if (module) FreeLibrary(module);
+        // A size a test stored must not reach the next test, even when it failed half-way.
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Ostrandia\\ZEMLyrebloom", 0, KEY_SET_VALUE,
+                          &key) == ERROR_SUCCESS) {
+            RegDeleteValueW(key, L"EditorScale");
+            RegCloseKey(key);
+        }
+        grantSizeWindow = false;
     }
     HWND openEditor() {
         effect->dispatcher(effect, effEditOpen, 0, 0, host, 0);
@@ -238,6 +246,39 @@ TEST_F(EditorUnderWine, AStoredSizeOf150PercentScalesTheWindowClicksAndDrags) {
     send(MOUSEEVENTF_LEFTUP);
     idle(60);
     EXPECT_NEAR(effect->getParameter(effect, 6), 0.5f, 0.02f);
+}
+
+// A right click on bare panel offers the sizes; the one chosen is granted by the host, the
+// editor is built again at it and the choice lands in the registry.
+TEST_F(EditorUnderWine, ASizeChosenFromThePanelMenuResizesTheEditorAndIsStored) {
+    grantSizeWindow = true;
+    SetWindowPos(host, nullptr, 0, 0, 480, 386, SWP_NOZORDER | SWP_NOMOVE);
+    ASSERT_NE(openEditor(), nullptr);
+    send(0, 8, 60);
+    send(MOUSEEVENTF_RIGHTDOWN);
+    send(MOUSEEVENTF_RIGHTUP);
+    idle(120);
+    click(48, 60 + 2 * 16 + 8); // the third entry of the list below the click: "150 %"
+    idle(200);
+    grantSizeWindow = false;
+    HWND child = FindWindowExW(host, nullptr, nullptr, nullptr);
+    ASSERT_NE(child, nullptr);
+    RECT area{};
+    GetClientRect(child, &area);
+    EXPECT_EQ(area.right - area.left, 480);
+    EXPECT_EQ(area.bottom - area.top, 386);
+
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Ostrandia\\ZEMLyrebloom", 0,
+                            KEY_QUERY_VALUE | KEY_SET_VALUE, &key),
+              ERROR_SUCCESS);
+    DWORD percent = 0, size = sizeof percent;
+    EXPECT_EQ(RegQueryValueExW(key, L"EditorScale", nullptr, nullptr,
+                               reinterpret_cast<BYTE*>(&percent), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(percent, 150u);
+    RegDeleteValueW(key, L"EditorScale");
+    RegCloseKey(key);
 }
 
 // The LED's pixels at its place, read from the window on the screen.

@@ -170,21 +170,36 @@ void GdiplusDrawContext::drawBitmap(const CBitmap& bitmap, const CRect& dest, co
         attributes.SetColorMatrix(&matrix);
         useAttributes = &attributes;
     }
-    // Above 100 % the picture made at twice the size: one of its pixels per device pixel at
-    // 200 %, smoothly filtered in between.
-    const auto* large =
-        scaleFactor > 1 ? static_cast<const GdiplusBitmap*>(bitmap.getDoubleSizeBitmap()) : nullptr;
+    if (scaleFactor == 1) {
+        graphics.DrawImage(
+            image->bitmap(), toRect(visible), static_cast<Gdiplus::REAL>(visible.left - originX),
+            static_cast<Gdiplus::REAL>(visible.top - originY),
+            static_cast<Gdiplus::REAL>(visible.getWidth()),
+            static_cast<Gdiplus::REAL>(visible.getHeight()), Gdiplus::UnitPixel, useAttributes);
+        return;
+    }
+    // Above 100 %: the picture made at twice the size (at 200 % one of its pixels per device
+    // pixel), or at the factors in between that picture resampled once for this scale. It is
+    // then copied pixel for pixel in device coordinates.
+    const auto* large = static_cast<const GdiplusBitmap*>(bitmap.getDoubleSizeBitmap());
+    const GdiplusBitmap* source = large ? large : image;
     const double ratio = large ? 2 : 1;
-    if (large && scaleFactor == 2)
-        graphics.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
-    graphics.DrawImage(large ? large->bitmap() : image->bitmap(), toRect(visible),
-                       static_cast<Gdiplus::REAL>((visible.left - originX) * ratio),
-                       static_cast<Gdiplus::REAL>((visible.top - originY) * ratio),
-                       static_cast<Gdiplus::REAL>(visible.getWidth() * ratio),
-                       static_cast<Gdiplus::REAL>(visible.getHeight() * ratio), Gdiplus::UnitPixel,
-                       useAttributes);
-    if (large && scaleFactor == 2)
-        graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBilinear);
+    Gdiplus::Bitmap* pixels = source->scaledBitmap(scaleFactor / ratio);
+    if (!pixels) return;
+    const CCoord s = scaleFactor;
+    const CCoord left = std::round(visible.left * s), top = std::round(visible.top * s);
+    const CCoord right = std::round(visible.right * s), bottom = std::round(visible.bottom * s);
+    const CCoord pictureLeft = std::round(originX * s), pictureTop = std::round(originY * s);
+    if (right <= left || bottom <= top) return;
+    const Gdiplus::GraphicsState state = graphics.Save();
+    graphics.ResetTransform();
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
+    graphics.DrawImage(pixels, toRect(CRect(left, top, right, bottom)),
+                       static_cast<Gdiplus::REAL>(left - pictureLeft),
+                       static_cast<Gdiplus::REAL>(top - pictureTop),
+                       static_cast<Gdiplus::REAL>(right - left),
+                       static_cast<Gdiplus::REAL>(bottom - top), Gdiplus::UnitPixel, useAttributes);
+    graphics.Restore(state);
 }
 
 void GdiplusDrawContext::pushClip(const CRect& rect) {
