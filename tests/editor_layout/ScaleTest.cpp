@@ -118,6 +118,9 @@ TEST_F(EditorScale, TwoHundredPercentPutsEveryControlAtTwiceItsPlaceAndIsRemembe
 TEST_F(EditorScale, TextsAreDrawnAtTheLargerSizeNotBlownUp) {
     ASSERT_TRUE(openEditor());
     const Pixels small = screenAt(1);
+    // At 100 % nothing changed: the editor is the reference screenshot, pixel for pixel.
+    int refWidth = 0, refHeight = 0;
+    EXPECT_EQ(small, loadResource("../docs/editor.png", refWidth, refHeight));
     chooseSize(kEntry200);
     ASSERT_EQ(editor()->getFrame()->getScaleFactor(), 2.0);
     const Pixels large = screenAt(2);
