@@ -2,6 +2,7 @@
 // the host, remembered for the next instance; controls, drags and texts at the new scale.
 #include "LayoutFixture.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
@@ -163,6 +164,26 @@ TEST_F(EditorScale, TextsAreDrawnAtTheLargerSizeNotBlownUp) {
     EXPECT_GT(differentFromDoubled, 40);
     EXPECT_GT(steepestSmall, 300);
     EXPECT_GE(steepestLarge, steepestSmall * 8 / 10);
+}
+
+// Automatic: the desktop's font resolution (Xft.dpi 144 is 150 %) decides when the editor
+// opens, and the host is asked for that size.
+TEST_F(EditorScale, AutomaticFollowsTheDesktopsXftDpi) {
+    const Window root = DefaultRootWindow(display);
+    const Atom resources = XInternAtom(display, "RESOURCE_MANAGER", False);
+    const char text[] = "Xft.dpi:\t144\n";
+    XChangeProperty(display, root, resources, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(text), sizeof text - 1);
+    XSync(display, False);
+    const bool opened = openEditor();
+    XDeleteProperty(display, root, resources);
+    XSync(display, False);
+    ASSERT_TRUE(opened);
+    ASSERT_EQ(requested.size(), 1u);
+    EXPECT_EQ(requested[0].first, 480);
+    EXPECT_EQ(requested[0].second, 386);
+    EXPECT_EQ(editor()->getFrame()->getScaleFactor(), 1.5);
+    EXPECT_EQ(rect().right, 480);
 }
 
 TEST_F(EditorScale, ARefusedResizeLeavesTheEditorWholeAndWorking) {

@@ -29,9 +29,11 @@ bool beginEditorThread() {
 
 void endEditorThread() {}
 
+namespace {
+
 // GDK_SCALE is the desktop's explicit whole-number factor; otherwise the font resolution
 // that desktops publish as the X resource Xft.dpi, at 96 dots per inch for 100 %.
-double platformScreenScale(void*) {
+double desktopScale() {
     if (const char* gdkScale = std::getenv("GDK_SCALE")) {
         const double factor = std::atof(gdkScale);
         if (factor > 0) return factor;
@@ -49,4 +51,14 @@ double platformScreenScale(void*) {
     }
     XCloseDisplay(display);
     return dpi > 0 ? dpi / 96.0 : 0;
+}
+
+} // namespace
+
+// Without a window (an instance being made, perhaps one of thousands in a scan) the answer of
+// the first such question serves; an editor being opened asks the desktop afresh.
+double platformScreenScale(void* window) {
+    if (window) return desktopScale();
+    static const double atStart = desktopScale();
+    return atStart;
 }
