@@ -210,32 +210,37 @@ TEST_F(EditorUnderWine, KnobDragAutomatesInsideAGestureAndControlClickResets) {
     EXPECT_FLOAT_EQ(effect->getParameter(effect, 2), 0.5f);
 }
 
-// The size stored by the user (the registry value the editor's size menu writes) at 150 %:
-// the window, hit-testing and drag distances follow; the next editor opens at that size.
-TEST_F(EditorUnderWine, AStoredSizeOf150PercentScalesTheWindowClicksAndDrags) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Ostrandia\\ZEMLyrebloom", 0, nullptr,
-                              0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const DWORD percent = 150;
-    RegSetValueExW(key, L"EditorScale", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&percent),
-                   sizeof percent);
+// A right click on bare panel offers the sizes; 150 % is granted by the host, the editor is
+// built again at it, the choice lands in the registry, and clicks and drags follow the scale.
+TEST_F(EditorUnderWine, ASizeChosenFromThePanelMenuScalesTheWindowClicksAndDrags) {
     grantSizeWindow = true;
     SetWindowPos(host, nullptr, 0, 0, 480, 386, SWP_NOZORDER | SWP_NOMOVE);
-    HWND child = openEditor();
-    RegDeleteValueW(key, L"EditorScale");
-    RegCloseKey(key);
-    grantSizeWindow = false;
+    ASSERT_NE(openEditor(), nullptr);
+    send(0, 8, 60);
+    send(MOUSEEVENTF_RIGHTDOWN);
+    send(MOUSEEVENTF_RIGHTUP);
+    idle(120);
+    click(48, 60 + 2 * 16 + 8); // the third entry of the list below the click: "150 %"
+    idle(200);
+    HWND child = FindWindowExW(host, nullptr, nullptr, nullptr);
     ASSERT_NE(child, nullptr);
     RECT area{};
     GetClientRect(child, &area);
     EXPECT_EQ(area.right - area.left, 480);
     EXPECT_EQ(area.bottom - area.top, 386);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Ostrandia\\ZEMLyrebloom", 0,
+                            KEY_QUERY_VALUE, &key),
+              ERROR_SUCCESS);
+    DWORD percent = 0, size = sizeof percent;
+    RegQueryValueExW(key, L"EditorScale", nullptr, nullptr, reinterpret_cast<BYTE*>(&percent),
+                     &size);
+    RegCloseKey(key);
+    EXPECT_EQ(percent, 150u);
 
     const float bypass = effect->getParameter(effect, 7);
     click(243, 264); // the switch's centre, 162, 176, at 150 %
     EXPECT_NE(effect->getParameter(effect, 7), bypass);
-
     // 150 screen pixels are 100 of the editor's: half the Detune knob's range.
     effect->setParameter(effect, 6, 0.0f);
     idle(60);
@@ -246,39 +251,6 @@ TEST_F(EditorUnderWine, AStoredSizeOf150PercentScalesTheWindowClicksAndDrags) {
     send(MOUSEEVENTF_LEFTUP);
     idle(60);
     EXPECT_NEAR(effect->getParameter(effect, 6), 0.5f, 0.02f);
-}
-
-// A right click on bare panel offers the sizes; the one chosen is granted by the host, the
-// editor is built again at it and the choice lands in the registry.
-TEST_F(EditorUnderWine, ASizeChosenFromThePanelMenuResizesTheEditorAndIsStored) {
-    grantSizeWindow = true;
-    SetWindowPos(host, nullptr, 0, 0, 480, 386, SWP_NOZORDER | SWP_NOMOVE);
-    ASSERT_NE(openEditor(), nullptr);
-    send(0, 8, 60);
-    send(MOUSEEVENTF_RIGHTDOWN);
-    send(MOUSEEVENTF_RIGHTUP);
-    idle(120);
-    click(48, 60 + 2 * 16 + 8); // the third entry of the list below the click: "150 %"
-    idle(200);
-    grantSizeWindow = false;
-    HWND child = FindWindowExW(host, nullptr, nullptr, nullptr);
-    ASSERT_NE(child, nullptr);
-    RECT area{};
-    GetClientRect(child, &area);
-    EXPECT_EQ(area.right - area.left, 480);
-    EXPECT_EQ(area.bottom - area.top, 386);
-
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Ostrandia\\ZEMLyrebloom", 0,
-                            KEY_QUERY_VALUE | KEY_SET_VALUE, &key),
-              ERROR_SUCCESS);
-    DWORD percent = 0, size = sizeof percent;
-    EXPECT_EQ(RegQueryValueExW(key, L"EditorScale", nullptr, nullptr,
-                               reinterpret_cast<BYTE*>(&percent), &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(percent, 150u);
-    RegDeleteValueW(key, L"EditorScale");
-    RegCloseKey(key);
 }
 
 // The LED's pixels at its place, read from the window on the screen.
