@@ -184,6 +184,9 @@ TEST_F(EditorScale, AutomaticFollowsTheDesktopsXftDpi) {
     EXPECT_EQ(requested[0].second, 386);
     EXPECT_EQ(editor()->getFrame()->getScaleFactor(), 1.5);
     EXPECT_EQ(rect().right, 480);
+    if (const char* path = std::getenv("LYRE_EDITOR_SCREENSHOT_150")) {
+        EXPECT_TRUE(writePng(screenAt(1.5), 480, 386, path));
+    }
 }
 
 TEST_F(EditorScale, ARefusedResizeLeavesTheEditorWholeAndWorking) {
