@@ -14,6 +14,7 @@
 #include "toolkit/CFrame.h"
 #include "toolkit/CKnob.h"
 #include "toolkit/COptionMenu.h"
+#include "toolkit/CTextEdit.h"
 
 namespace {
 
@@ -106,6 +107,27 @@ TEST_F(EditorScale, TwoHundredPercentPutsEveryControlAtTwiceItsPlaceAndIsRemembe
     EXPECT_NEAR(plugin.getParameter(kDetune), 0.5f, 0.01f);
     drag(static_cast<int>(2 * knobCentre.x), static_cast<int>(2 * knobCentre.y), 0, -200);
     EXPECT_NEAR(plugin.getParameter(kDetune), 1.0f, 0.01f);
+
+    // Control+click, the about screen, the program menu and the name field at twice their places.
+    controlClick(static_cast<int>(2 * knobCentre.x), static_cast<int>(2 * knobCentre.y));
+    EXPECT_EQ(plugin.getParameter(kDetune), 0.0f);
+    CFrame* frame = editor()->getFrame();
+    click(parent, 2 * 120, 2 * 30);
+    idle(100);
+    EXPECT_NE(frame->getModalView(), nullptr);
+    click(parent, 2 * 72, 2 * 93);
+    idle(100);
+    EXPECT_EQ(frame->getModalView(), nullptr);
+    const CPoint menuAt = editor()->getProgramMenu()->getViewSize().getCenter();
+    click(parent, static_cast<int>(2 * menuAt.x), static_cast<int>(2 * menuAt.y));
+    idle(60);
+    EXPECT_TRUE(editor()->getProgramMenu()->isPopupOpen());
+    click(parent, 2 * kPanelX, 2 * kPanelY); // outside the list: closes it
+    idle(60);
+    const CPoint nameAt = editor()->getNameField()->getViewSize().getCenter();
+    click(parent, static_cast<int>(2 * nameAt.x), static_cast<int>(2 * nameAt.y));
+    idle(60);
+    EXPECT_TRUE(editor()->getNameField()->isEditingText());
 
     // The next instance of the same user opens at the chosen size, before any open.
     closeEditor();
