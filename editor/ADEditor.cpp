@@ -10,7 +10,11 @@
 #include "toolkit/CBitmap.h"
 #include "toolkit/CButtons.h"
 #include "toolkit/CKnob.h"
+#include "toolkit/COptionMenu.h"
 #include "toolkit/CParamDisplay.h"
+
+#include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -63,10 +67,8 @@ float roundedSwitch(float p) {
 ADEditor::ADEditor(AudioEffect* effect) : CPresetSystemEditor(effect) {
     registerEmbeddedBitmaps();
     auto* background = new CBitmap(kBackgroundBitmap);
-    rect.top = 0;
-    rect.left = 0;
-    rect.bottom = static_cast<VstInt16>(background->getHeight());
-    rect.right = static_cast<VstInt16>(background->getWidth());
+    setUnscaledSize(static_cast<int>(background->getWidth()),
+                    static_cast<int>(background->getHeight()));
     background->forget();
 }
 
@@ -82,6 +84,9 @@ int ADEditor::knobSlotOf(std::int32_t index) {
 
 bool ADEditor::open(void* parentWindow) {
     AEffGUIEditor::open(parentWindow);
+    // The screen of this window may want another size than the one the host was told.
+    reloadUserScaleFactor();
+    applyScaleFactor(wantedScaleFactor(), true);
     backgroundBitmap = new CBitmap(kBackgroundBitmap);
 
     ERect* editorRect = nullptr;
@@ -89,7 +94,9 @@ bool ADEditor::open(void* parentWindow) {
     const CRect frameSize(editorRect->left, editorRect->top,
                           editorRect->left + backgroundBitmap->getWidth(),
                           editorRect->top + backgroundBitmap->getHeight());
-    frame = new MyFrame(frameSize, parentWindow, this);
+    auto* myFrame = new MyFrame(frameSize, parentWindow, this, getScaleFactor());
+    myFrame->onFreeRightClick = [this](const CPoint& where) { openScaleMenu(where); };
+    frame = myFrame;
     frame->setBackground(backgroundBitmap);
     setKnobMode(kLinearMode);
 
@@ -100,6 +107,34 @@ bool ADEditor::open(void* parentWindow) {
 
     CPresetSystemEditor::open(parentWindow);
     return true;
+}
+
+void ADEditor::createScaleMenu() {
+    // Invisible and of no size: only openScaleMenu opens it, at the click.
+    scaleMenu =
+        new COptionMenu(CRect(), this, kScaleMenuTag, nullptr, nullptr, kNoDrawStyle | kCheckStyle);
+    for (const double factor : kScaleFactors) {
+        char title[16];
+        std::snprintf(title, sizeof title, "%d %%", static_cast<int>(std::lround(factor * 100)));
+        scaleMenu->addEntry(title);
+    }
+    scaleMenu->addEntry("Automatic");
+    scaleMenu->setCurrent(userScaleEntry());
+    frame->addView(scaleMenu);
+}
+
+void ADEditor::openScaleMenu(const CPoint& where) {
+    // Made on the first right click, so the frame holds only the controls until then.
+    if (!scaleMenu) createScaleMenu();
+    scaleMenu->setViewSize(CRect(where.x, where.y, where.x, where.y));
+    CPoint at = where;
+    scaleMenu->onMouseDown(at, kLButton);
+}
+
+void ADEditor::rebuildView() {
+    void* parent = getParentWindow();
+    close();
+    open(parent);
 }
 
 void ADEditor::createKnobsAndDisplays() {
@@ -163,6 +198,7 @@ void ADEditor::close() {
         displays[slot] = nullptr;
     }
     about = nullptr;
+    scaleMenu = nullptr;
     if (frame) {
         frame->close();
         frame = nullptr;
@@ -173,9 +209,18 @@ void ADEditor::close() {
     }
 }
 
+int32_t ADEditor::userScaleEntry() const {
+    for (int32_t i = 0; i < kAutomaticScaleEntry; ++i)
+        if (kScaleFactors[i] == getUserScaleFactor()) return i;
+    return kAutomaticScaleEntry;
+}
+
 void ADEditor::idle() {
     applyPendingParameters();
     CPresetSystemEditor::idle();
+    // A size the host refused leaves the menu showing the one that still applies.
+    if (scaleMenu && !scaleMenu->isPopupOpen() && scaleMenu->getCurrent() != userScaleEntry())
+        scaleMenu->setCurrent(userScaleEntry());
 }
 
 void ADEditor::setParameter(VstInt32 index, float /*value*/) {
@@ -206,5 +251,10 @@ void ADEditor::valueChanged(CControl* control) {
     CPresetSystemEditor::valueChanged(control);
     if (!control || !effect) return;
     const int32_t tag = control->getTag();
+    if (tag == kScaleMenuTag) {
+        const int32_t entry = static_cast<COptionMenu*>(control)->getCurrent();
+        requestUserScaleFactor(entry >= 0 && entry < kAutomaticScaleEntry ? kScaleFactors[entry]
+                                                                          : 0);
+    }
     if (tag >= 0 && tag <= kBypass) effect->setParameterAutomated(tag, control->getValue());
 }

@@ -13,6 +13,7 @@ class CBitmap;
 class CKnob;
 class CLED;
 class COnOffButton;
+class COptionMenu;
 class CParamDisplay;
 
 class ADEditor : public CPresetSystemEditor {
@@ -35,15 +36,27 @@ class ADEditor : public CPresetSystemEditor {
     COnOffButton* getBypassSwitch() const { return bypassSwitch; }
     CLED* getBypassLED() const { return bypassLED; }
     CAbout* getAboutControl() const { return about; }
+    // The menu of sizes that a right click on bare panel opens: "100 %" to "200 %", then
+    // "Automatic"; its value is the entry's index. Null until the first such click.
+    COptionMenu* getScaleMenu() const { return scaleMenu; }
     // The knob slot showing parameter `index`, or -1 for Bypass.
     static int knobSlotOf(std::int32_t index);
 
     static constexpr int32_t kBackgroundBitmap = 1128;
     static constexpr int32_t kAboutBitmap = 1200;
     static constexpr int32_t kAboutTag = 10;
+    static constexpr int32_t kScaleMenuTag = 20;
+    static constexpr int32_t kAutomaticScaleEntry = 5;
+
+  protected:
+    void rebuildView() override;
 
   private:
     void createKnobsAndDisplays();
+    void createScaleMenu();
+    void openScaleMenu(const CPoint& where);
+    // The size menu's entry of the user's choice ("Automatic" when none).
+    int32_t userScaleEntry() const;
     void createBypassAboutAndLED();
     void showParameter(std::int32_t index);
     void applyPendingParameters();
@@ -53,6 +66,7 @@ class ADEditor : public CPresetSystemEditor {
     CKnob* knobs[kNumKnobs] = {};
     CParamDisplay* displays[kNumKnobs] = {};
     CAbout* about = nullptr;
+    COptionMenu* scaleMenu = nullptr;
     CBitmap* backgroundBitmap = nullptr;
     // One bit per parameter changed since the last idle pass.
     std::atomic<std::uint32_t> pendingParameters{0};

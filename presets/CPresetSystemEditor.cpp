@@ -1,5 +1,7 @@
 #include "presets/CPresetSystemEditor.h"
 
+#include <cmath>
+#include <cstring>
 #include <string>
 
 #include "presets/CPresetSystemEffect.h"
@@ -21,6 +23,25 @@ CPresetSystemEditor::~CPresetSystemEditor() {
 
 std::uint32_t CPresetSystemEditor::uniqueID() const {
     return static_cast<std::uint32_t>(presetEffect_->getEffectUniqueID());
+}
+
+double CPresetSystemEditor::loadUserScaleFactor() {
+    std::uint8_t bytes[4] = {};
+    settings::loadRecord(*settings_, settings::kEditorScale, bytes, sizeof bytes);
+    std::uint32_t percent = 0;
+    std::memcpy(&percent, bytes, sizeof percent);
+    return percent >= 100 && percent <= 200 ? percent / 100.0 : 0;
+}
+
+void CPresetSystemEditor::storeUserScaleFactor(double factor) {
+    if (!(factor > 0)) {
+        settings::deleteValue(*settings_, settings::kEditorScale);
+        return;
+    }
+    const auto percent = static_cast<std::uint32_t>(std::lround(factor * 100));
+    std::uint8_t bytes[4];
+    std::memcpy(bytes, &percent, sizeof bytes);
+    settings::storeRecord(*settings_, settings::kEditorScale, bytes, sizeof bytes);
 }
 
 void CPresetSystemEditor::loadStoredDefaults() {

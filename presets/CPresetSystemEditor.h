@@ -56,6 +56,13 @@ class CPresetSystemEditor : public AEffGUIEditor, public CControlListener {
     // retitled and back on entry 0, the name field shows program 0's name.
     virtual void showBankNames(const ProgramNames& names);
 
+  protected:
+    // The user's editor size, shared by every instance of the user: "EditorScale", a 32-bit
+    // percentage (100 to 200) in the machine's byte order; absent means automatic.
+    double loadUserScaleFactor() override;
+    void storeUserScaleFactor(double factor) override;
+
+  public:
     void storeDefaultPreset();
     void deleteDefaultPreset();
     void loadDefaultPreset();

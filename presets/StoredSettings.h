@@ -20,6 +20,7 @@ inline constexpr std::u16string_view kMemoB = u"MemoB";
 inline constexpr std::u16string_view kCurrentDirectory = u"CurrDir";
 inline constexpr std::u16string_view kCurrentBank = u"CurrBank";
 inline constexpr std::u16string_view kCurrentPreset = u"CurrPreset";
+inline constexpr std::u16string_view kEditorScale = u"EditorScale";
 
 // 256 characters and the terminator, as UTF-16.
 inline constexpr std::uint32_t kTextQueryBytes = 514;

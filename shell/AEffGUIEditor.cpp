@@ -1,5 +1,7 @@
 #include "shell/AEffGUIEditor.h"
 
+#include <cmath>
+
 #include "shell/AudioEffectX.h"
 #include "shell/ModuleInstance.h"
 #include "toolkit/CBitmap.h"
@@ -44,6 +46,71 @@ AEffGUIEditor::~AEffGUIEditor() {
     if (editorThreadReady) endEditorThread();
 }
 
+double AEffGUIEditor::nearestScaleFactor(double factor) {
+    if (!(factor > 0)) return 0;
+    double best = kScaleFactors[0];
+    for (double candidate : kScaleFactors)
+        if (std::fabs(candidate - factor) < std::fabs(best - factor)) best = candidate;
+    return best;
+}
+
+void AEffGUIEditor::setUnscaledSize(int width, int height) {
+    unscaledWidth = width;
+    unscaledHeight = height;
+    userScale = nearestScaleFactor(loadUserScaleFactor());
+    scaleFactor = wantedScaleFactor();
+    rect.top = 0;
+    rect.left = 0;
+    rect.bottom = static_cast<VstInt16>(std::lround(unscaledHeight * scaleFactor));
+    rect.right = static_cast<VstInt16>(std::lround(unscaledWidth * scaleFactor));
+}
+
+double AEffGUIEditor::wantedScaleFactor() const {
+    if (userScale > 0) return userScale;
+    if (hostScale > 0) return hostScale;
+    const double screen = nearestScaleFactor(screenScaleFactor());
+    return screen > 0 ? screen : 1;
+}
+
+double AEffGUIEditor::screenScaleFactor() const {
+    return platformScreenScale(systemWindow);
+}
+
+bool AEffGUIEditor::applyScaleFactor(double factor, bool windowShown) {
+    if (factor == scaleFactor) return true;
+    const auto width = static_cast<VstInt16>(std::lround(unscaledWidth * factor));
+    const auto height = static_cast<VstInt16>(std::lround(unscaledHeight * factor));
+    if (windowShown) {
+        // A host that will not resize its window keeps the editor as it is: a larger view
+        // would be cut off, a smaller one would leave a margin.
+        auto* effectX = dynamic_cast<AudioEffectX*>(effect);
+        if (!effectX || !effectX->sizeWindow(width, height)) return false;
+    }
+    scaleFactor = factor;
+    rect.bottom = static_cast<VstInt16>(rect.top + height);
+    rect.right = static_cast<VstInt16>(rect.left + width);
+    if (frame) rebuildView();
+    return true;
+}
+
+bool AEffGUIEditor::setHostScaleFactor(double factor) {
+    hostScale = nearestScaleFactor(factor);
+    return applyScaleFactor(wantedScaleFactor(), frame != nullptr);
+}
+
+bool AEffGUIEditor::setUserScaleFactor(double factor) {
+    const double previous = userScale;
+    userScale = nearestScaleFactor(factor);
+    // Stored first: the view built again at the new scale reads it back.
+    storeUserScaleFactor(userScale);
+    if (!applyScaleFactor(wantedScaleFactor(), frame != nullptr)) {
+        userScale = previous;
+        storeUserScaleFactor(previous);
+        return false;
+    }
+    return true;
+}
+
 bool AEffGUIEditor::getRect(ERect** result) {
     *result = &rect;
     return true;
@@ -69,6 +136,11 @@ void AEffGUIEditor::idle() {
         return;
     }
     pumpFrame();
+    if (pendingUserScale >= 0 && frame) {
+        const double factor = pendingUserScale;
+        pendingUserScale = -1;
+        setUserScaleFactor(factor);
+    }
 }
 
 void AEffGUIEditor::pumpFrame() {

@@ -34,6 +34,25 @@ class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface {
     void endEdit(int32_t tag) override;
     void doIdleStuff() override;
 
+    // Device pixels per editor pixel: 1, 1.25, 1.5, 1.75 or 2. The editor's rectangle and
+    // window are its 100 % size times this; controls, texts and gestures keep their editor
+    // pixels.
+    double getScaleFactor() const { return scaleFactor; }
+    // The scale a plug-in interface's host asks for (a content scale factor, a set_scale
+    // call); 0 forgets it. It applies unless the user chose a size in the editor. Answers
+    // whether the editor now has the scale it should have (false: the host refused the new
+    // window size, and the editor kept its old one).
+    virtual bool setHostScaleFactor(double factor);
+    // The user's choice from the editor, remembered for every instance; 0 is automatic.
+    virtual bool setUserScaleFactor(double factor);
+    // The same from inside one of the editor's own event handlers: applied by the next idle
+    // pass, outside the window's event dispatch, as the view is built again.
+    void requestUserScaleFactor(double factor) { pendingUserScale = factor; }
+    double getUserScaleFactor() const { return userScale; }
+    // 1, 1.25, 1.5, 1.75 or 2: the nearest factor within that range; 0 for anything not above 0.
+    static double nearestScaleFactor(double factor);
+    static constexpr double kScaleFactors[] = {1.0, 1.25, 1.5, 1.75, 2.0};
+
     CFrame* getFrame() const { return frame; }
     void* getParentWindow() const { return systemWindow; }
 
@@ -45,6 +64,25 @@ class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface {
     static constexpr uint32_t kRefreshIntervalMs = 50;
 
   protected:
+    // The editor's size at 100 %; the rectangle is this times the scale factor.
+    void setUnscaledSize(int width, int height);
+    // Reads the user's choice again (another instance may have changed it).
+    void reloadUserScaleFactor() { userScale = nearestScaleFactor(loadUserScaleFactor()); }
+    // The scale the editor should have now: the user's, else the host's, else the screen's.
+    double wantedScaleFactor() const;
+    // Takes `factor` as the editor's scale: the rectangle follows; an open editor first asks
+    // the host for the new window size and, if that is granted, is built again at the new
+    // scale. False when the host refused (nothing changes then).
+    // `windowShown`: the host already sized a window for the old scale.
+    bool applyScaleFactor(double factor, bool windowShown);
+    // Builds the open editor's view again (close and open in the same parent window).
+    virtual void rebuildView() {}
+    // Where the user's choice is kept: the subclass with the per-user store overrides these.
+    virtual double loadUserScaleFactor() { return 0; }
+    virtual void storeUserScaleFactor(double /*factor*/) {}
+    // The screen's scale around the parent window (or the default screen's without one).
+    virtual double screenScaleFactor() const;
+
     // The refresh timer keeps the frame idling while the host pumps our window.
     bool startRefreshTimer();
     void stopRefreshTimer();
@@ -55,6 +93,12 @@ class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface {
   private:
     void pumpFrame();
 
+    int unscaledWidth = 0;
+    int unscaledHeight = 0;
+    double scaleFactor = 1;
+    double hostScale = 0;
+    double userScale = 0;
+    double pendingUserScale = -1; // below 0: no request waiting
     uint32_t nextIdleStuffTime;
     bool insideIdleStuff = false;
     bool pumping = false;

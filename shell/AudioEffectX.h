@@ -55,6 +55,8 @@ class AudioEffectX : public AudioEffect {
     bool updateDisplay();
     bool beginEdit(VstInt32 index);
     bool endEdit(VstInt32 index);
+    // Asks the host to give the editor window this size; false when it refuses or cannot.
+    virtual bool sizeWindow(VstInt32 width, VstInt32 height);
 
   private:
     VstIntPtr keyEvent(bool down, VstInt32 index, VstIntPtr value, float opt);

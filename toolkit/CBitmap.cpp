@@ -34,7 +34,9 @@ void* CBitmap::getResourceModule() {
     return resourceModule;
 }
 
-CBitmap::CBitmap(int32_t resourceId) : resourceId(resourceId) {
+namespace {
+
+std::unique_ptr<PlatformBitmap> loadResource(int32_t resourceId) {
     const unsigned char* data = nullptr;
     std::size_t size = 0;
     const auto found = resourceTable().find(resourceId);
@@ -42,9 +44,25 @@ CBitmap::CBitmap(int32_t resourceId) : resourceId(resourceId) {
         data = found->second.data;
         size = found->second.size;
     } else if (!findPlatformBitmapResource(resourceModule, resourceId, data, size)) {
-        return;
+        return nullptr;
     }
-    image = decodePngBitmap(data, size);
+    return decodePngBitmap(data, size);
+}
+
+} // namespace
+
+CBitmap::CBitmap(int32_t resourceId) : resourceId(resourceId), image(loadResource(resourceId)) {}
+
+const PlatformBitmap* CBitmap::getDoubleSizeBitmap() const {
+    if (!doubleSizeLooked) {
+        doubleSizeLooked = true;
+        auto loaded = image ? loadResource(resourceId + kDoubleSizeOffset) : nullptr;
+        // Only a picture of exactly twice the size can stand in for this one.
+        if (loaded && loaded->width() == 2 * image->width() &&
+            loaded->height() == 2 * image->height())
+            doubleSizeImage = std::move(loaded);
+    }
+    return doubleSizeImage.get();
 }
 
 CBitmap::~CBitmap() = default;

@@ -40,6 +40,10 @@ class CBitmap : public CBaseObject {
     CCoord getWidth() const;
     CCoord getHeight() const;
     const PlatformBitmap* getPlatformBitmap() const { return image.get(); }
+    // The same picture drawn at twice the size, kept under the number plus
+    // kDoubleSizeOffset; null when there is none. Loaded on first use (user-interface thread).
+    const PlatformBitmap* getDoubleSizeBitmap() const;
+    static constexpr int32_t kDoubleSizeOffset = 20000;
 
     // Draws the part of the picture that starts at `offset` into `dest`.
     void draw(CDrawContext* context, const CRect& dest, const CPoint& offset = {},
@@ -48,4 +52,6 @@ class CBitmap : public CBaseObject {
   private:
     int32_t resourceId;
     std::unique_ptr<PlatformBitmap> image;
+    mutable std::unique_ptr<PlatformBitmap> doubleSizeImage;
+    mutable bool doubleSizeLooked = false;
 };

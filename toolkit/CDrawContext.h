@@ -2,6 +2,8 @@
 // platform draws with its own graphics library behind these operations.
 #pragma once
 
+#include <cmath>
+
 #include "toolkit/CFontDesc.h"
 #include "toolkit/CGeometry.h"
 
@@ -24,6 +26,10 @@ class CDrawContext {
     void setLineWidth(CCoord width) { lineWidth = width; }
     const CFontDesc& getFont() const { return font; }
     const CColor& getFontColor() const { return fontColor; }
+    // Device pixels per frame pixel: drawing is given in frame pixels and lands scaled.
+    double getScaleFactor() const { return scaleFactor; }
+    // The frame coordinate nearest to a whole device pixel.
+    CCoord snapToDevice(CCoord value) const;
 
     virtual void drawRect(const CRect& rect, CDrawStyle style = kDrawStroked) = 0;
     virtual void drawLine(const CPoint& from, const CPoint& to) = 0;
@@ -45,4 +51,9 @@ class CDrawContext {
     CColor fontColor = kBlackCColor;
     CFontDesc font;
     CCoord lineWidth = 1;
+    double scaleFactor = 1;
 };
+
+inline CCoord CDrawContext::snapToDevice(CCoord value) const {
+    return std::round(value * scaleFactor) / scaleFactor;
+}

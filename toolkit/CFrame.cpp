@@ -11,8 +11,9 @@ namespace {
 std::atomic<int32_t> globalKnobMode{kCircularMode};
 }
 
-CFrame::CFrame(const CRect& size, void* parentWindow, VSTGUIEditorInterface* editor)
-    : CViewContainer(size), editor(editor) {
+CFrame::CFrame(const CRect& size, void* parentWindow, VSTGUIEditorInterface* editor,
+               double scaleFactor)
+    : CViewContainer(size), editor(editor), scaleFactor(scaleFactor > 0 ? scaleFactor : 1) {
     frame = this;
     if (parentWindow) {
         platform = std::make_unique<PlatformWindow>(*this, parentWindow);

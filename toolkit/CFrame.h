@@ -14,7 +14,10 @@ class PlatformWindow;
 
 class CFrame : public CViewContainer {
   public:
-    CFrame(const CRect& size, void* parentWindow, VSTGUIEditorInterface* editor);
+    // `scaleFactor` is device pixels per frame pixel: every view keeps its frame coordinates,
+    // the window is that much larger and events arrive in frame coordinates.
+    CFrame(const CRect& size, void* parentWindow, VSTGUIEditorInterface* editor,
+           double scaleFactor = 1);
     ~CFrame() override;
     CFrame(const CFrame&) = delete;
     CFrame& operator=(const CFrame&) = delete;
@@ -25,6 +28,7 @@ class CFrame : public CViewContainer {
     // Our own child window (an X11 window id), or null when headless.
     void* getSystemWindow() const;
     VSTGUIEditorInterface* getEditor() const { return editor; }
+    double getScaleFactor() const { return scaleFactor; }
 
     // Polls a running file dialog, invalidates what changed and runs due timers; drawing
     // happens in pumpEvents.
@@ -78,6 +82,7 @@ class CFrame : public CViewContainer {
     CView* mouseTarget(const CPoint& where) const;
 
     VSTGUIEditorInterface* editor;
+    double scaleFactor;
     std::unique_ptr<PlatformWindow> platform;
     CView* modalView = nullptr;
     CView* focusView = nullptr;

@@ -14,3 +14,7 @@ bool dispatchPendingPaint();
 // it succeeded and so must be balanced by endEditorThread.
 bool beginEditorThread();
 void endEditorThread();
+// Device pixels per logical pixel of the screen that shows `window` (null: the default
+// screen), as the desktop sets it (X resources or GDK_SCALE; the window's DPI on Windows);
+// 0 when the platform says nothing.
+double platformScreenScale(void* window);

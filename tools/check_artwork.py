@@ -32,6 +32,10 @@ EXPECTED = {
     19999: (12, 42, False, "save preset 12 wide, 3 x 14"),
 }
 
+# The set for editors above 100 %: the same bitmaps at twice the size, under
+# their numbers plus this.
+DOUBLE_SIZE_OFFSET = 20000
+
 # Black text is printed over these areas at run time, so they must be light
 # and, for the version, flat. (left, top, right, bottom), right/bottom exclusive.
 VERSION_BOX_IN_ABOUT = (172, 80, 260, 95)  # 172, 80 .. 272, 95 clipped to the picture
@@ -90,7 +94,10 @@ def check_text_areas(resources_dir):
 def check(resources_dir):
     """Returns a list of problems; empty when every bitmap is right."""
     problems = []
-    for rid, (w, h, alpha, why) in sorted(EXPECTED.items()):
+    sets = [(rid, size) for rid, size in EXPECTED.items()]
+    sets += [(rid + DOUBLE_SIZE_OFFSET, (2 * w, 2 * h, alpha, why + ", twice the size"))
+             for rid, (w, h, alpha, why) in EXPECTED.items()]
+    for rid, (w, h, alpha, why) in sorted(sets):
         path = os.path.join(resources_dir, f"{rid}.png")
         if not os.path.isfile(path):
             problems.append(f"{rid}.png missing ({why})")
@@ -119,7 +126,7 @@ def main(argv):
         print("check_artwork:", p, file=sys.stderr)
     if problems:
         return 1
-    print(f"check_artwork: {len(EXPECTED)} bitmaps have their expected sizes; text areas clear")
+    print(f"check_artwork: {2 * len(EXPECTED)} bitmaps have their expected sizes; text areas clear")
     return 0
 
 

@@ -5,6 +5,12 @@ Run from the repository root:  python3 tools/make_artwork.py [output-dir]
 (needs Debian's python3-cairo and fonts-liberation; with a pyenv python first
 on PATH, call /usr/bin/python3). It ends by checking every bitmap's size.
 
+Every bitmap is drawn twice from the same drawing code: at its own size, and
+at twice that size for editors shown at more than 100 %, written under its
+number plus DOUBLE_SIZE_OFFSET. The larger set is drawn, not enlarged: its
+surfaces carry a device scale, so lines, gradients and letters are rendered
+at the finer pixel grid.
+
 Strip images are drawn on top of the piece of background that lies under
 their control, so opaque bitmaps blend into the panel without an alpha
 channel; only the knob handles, which move over the knob bodies, carry alpha.
@@ -27,6 +33,10 @@ from skin_layout import (  # noqa: E402
     SMALL_HANDLE_SIZE, VERSION_BOX, centre, height, width)
 
 FONT = "Liberation Sans"
+
+DOUBLE_SIZE_OFFSET = check_artwork.DOUBLE_SIZE_OFFSET
+# Device pixels per skin pixel of the set being drawn (1 or 2).
+pixel_scale = 1
 
 # Palette: blue-grey panel, light "glass" windows that take black text,
 # one warm accent for everything that shows a live state.
@@ -60,6 +70,13 @@ def vertical_gradient(y0, y1, top, bottom):
     g.add_color_stop_rgb(0, *(c / 255.0 for c in top))
     g.add_color_stop_rgb(1, *(c / 255.0 for c in bottom))
     return g
+
+
+def new_surface(fmt, w, h):
+    """A surface of w x h skin pixels at the current pixel scale."""
+    surface = cairo.ImageSurface(fmt, w * pixel_scale, h * pixel_scale)
+    surface.set_device_scale(pixel_scale, pixel_scale)
+    return surface
 
 
 def new_context(surface):
@@ -416,7 +433,7 @@ def draw_preset_bar(ctx):
 
 def make_background():
     w, h = EDITOR_SIZE
-    surface = cairo.ImageSurface(cairo.FORMAT_RGB24, w, h)
+    surface = new_surface(cairo.FORMAT_RGB24, w, h)
     ctx = new_context(surface)
     draw_panel(ctx)
     add_grain(surface, 2, 1128)
@@ -557,7 +574,7 @@ KICK_STATES = ("normal", "hover", "pressed")
 def make_strip(background, rect, count, frame_h, draw_image):
     """Stacks `count` images of the control, each on the background under it."""
     w = width(rect)
-    surface = cairo.ImageSurface(cairo.FORMAT_RGB24, w, frame_h * count)
+    surface = new_surface(cairo.FORMAT_RGB24, w, frame_h * count)
     ctx = new_context(surface)
     for k in range(count):
         ctx.save()
@@ -632,7 +649,7 @@ def make_led(background):
 
 def make_handle(size, dot_radius):
     """Transparent square with an accent dot centred in it."""
-    surface = cairo.ImageSurface(cairo.FORMAT_ARGB32, size, size)
+    surface = new_surface(cairo.FORMAT_ARGB32, size, size)
     ctx = new_context(surface)
     c = size / 2.0
     ctx.arc(c, c, dot_radius + 1.0, 0, 2 * math.pi)
@@ -651,7 +668,7 @@ def make_handle(size, dot_radius):
 
 def make_about():
     w, h = ABOUT_SIZE
-    surface = cairo.ImageSurface(cairo.FORMAT_RGB24, w, h)
+    surface = new_surface(cairo.FORMAT_RGB24, w, h)
     ctx = new_context(surface)
     header = 58
     fill_rect(ctx, 0, 0, w, header, vertical_gradient(0, header, (50, 59, 70), (30, 36, 44)))
@@ -742,22 +759,24 @@ def main(argv):
     out_dir = argv[1] if len(argv) > 1 else os.path.join(here, "..", "resources")
     os.makedirs(out_dir, exist_ok=True)
 
-    background = make_background()
-    write(background, out_dir, BACKGROUND_ID)
-    write(make_handle(LARGE_HANDLE_SIZE, 2.6), out_dir, LARGE_HANDLE_ID)
-    write(make_handle(SMALL_HANDLE_SIZE, 1.8), out_dir, SMALL_HANDLE_ID)
-    write(make_led(background), out_dir, LED_ID)
-    write(make_bypass(background), out_dir, BYPASS_ID)
-    write(make_about(), out_dir, ABOUT_ID)
-    for rid, strip in make_preset_strips(background).items():
-        write(strip, out_dir, rid)
+    global pixel_scale
+    for pixel_scale, offset in ((1, 0), (2, DOUBLE_SIZE_OFFSET)):
+        background = make_background()
+        write(background, out_dir, BACKGROUND_ID + offset)
+        write(make_handle(LARGE_HANDLE_SIZE, 2.6), out_dir, LARGE_HANDLE_ID + offset)
+        write(make_handle(SMALL_HANDLE_SIZE, 1.8), out_dir, SMALL_HANDLE_ID + offset)
+        write(make_led(background), out_dir, LED_ID + offset)
+        write(make_bypass(background), out_dir, BYPASS_ID + offset)
+        write(make_about(), out_dir, ABOUT_ID + offset)
+        for rid, strip in make_preset_strips(background).items():
+            write(strip, out_dir, rid + offset)
 
     problems = check_artwork.check(out_dir)
     for p in problems:
         print("make_artwork:", p, file=sys.stderr)
     if problems:
         return 1
-    print(f"make_artwork: wrote {len(check_artwork.EXPECTED)} bitmaps to {os.path.normpath(out_dir)}")
+    print(f"make_artwork: wrote {2 * len(check_artwork.EXPECTED)} bitmaps to {os.path.normpath(out_dir)}")
     return 0
 
 

@@ -262,3 +262,36 @@ TEST_F(EditorGlue, CloseWithoutOpenAndIdleWhenClosedAreHarmless) {
 }
 
 } // namespace
+
+// The entry a plug-in interface calls with its host's scale: nearest supported factor, the
+// rectangle follows, and an open editor keeps its size when the host refuses the new one.
+TEST(EditorGlueScale, HostScaleSetsTheRectangleUnlessTheOpenWindowCannotGrow) {
+    hostCalls.clear();
+    RecordingEffect effect;
+    struct ScaledEditor : GlueEditor {
+        using GlueEditor::GlueEditor;
+        void sizeFor100(int w, int h) { setUnscaledSize(w, h); }
+        double screenScaleFactor() const override { return 0; }
+    };
+    auto* editor = new ScaledEditor(&effect);
+    editor->sizeFor100(320, 257);
+    ERect* rect = nullptr;
+    editor->getRect(&rect);
+    EXPECT_EQ(rect->right, 320);
+
+    EXPECT_TRUE(editor->setHostScaleFactor(1.5));
+    EXPECT_EQ(rect->right, 480);
+    EXPECT_EQ(rect->bottom, 386);
+    EXPECT_TRUE(editor->setHostScaleFactor(1.3)); // the nearest factor: 125 %
+    EXPECT_EQ(editor->getScaleFactor(), 1.25);
+    EXPECT_EQ(rect->right, 400);
+
+    editor->openHeadless();
+    EXPECT_FALSE(editor->setHostScaleFactor(2)); // this host answers 0 to audioMasterSizeWindow
+    EXPECT_EQ(editor->getScaleFactor(), 1.25);
+    EXPECT_EQ(rect->right, 400);
+    ASSERT_FALSE(hostCalls.empty());
+    EXPECT_EQ(hostCalls.back().opcode, audioMasterSizeWindow);
+    EXPECT_EQ(hostCalls.back().index, 640);
+    editor->close();
+}

@@ -26,11 +26,13 @@ struct Call {
 };
 std::vector<Call> calls;
 int updateDisplays = 0;
+bool grantSizeWindow = false;
 
 VstIntPtr VSTCALLBACK hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
                                    float value) {
     if (opcode == audioMasterVersion) return 2400;
     if (opcode == audioMasterUpdateDisplay) ++updateDisplays;
+    if (opcode == audioMasterSizeWindow) return grantSizeWindow ? 1 : 0;
     if (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit ||
         opcode == audioMasterEndEdit)
         calls.push_back({opcode, index, value});
@@ -84,6 +86,14 @@ class EditorUnderWine : public ::testing::Test {
         }
         if (host) DestroyWindow(host);
         if (module) FreeLibrary(module);
+        // A size a test stored must not reach the next test, even when it failed half-way.
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Ostrandia\\ZEMLyrebloom", 0, KEY_SET_VALUE,
+                          &key) == ERROR_SUCCESS) {
+            RegDeleteValueW(key, L"EditorScale");
+            RegCloseKey(key);
+        }
+        grantSizeWindow = false;
     }
     HWND openEditor() {
         effect->dispatcher(effect, effEditOpen, 0, 0, host, 0);
@@ -198,6 +208,49 @@ TEST_F(EditorUnderWine, KnobDragAutomatesInsideAGestureAndControlClickResets) {
     idle(450);
     controlClick(72, 93);
     EXPECT_FLOAT_EQ(effect->getParameter(effect, 2), 0.5f);
+}
+
+// A right click on bare panel offers the sizes; 150 % is granted by the host, the editor is
+// built again at it, the choice lands in the registry, and clicks and drags follow the scale.
+TEST_F(EditorUnderWine, ASizeChosenFromThePanelMenuScalesTheWindowClicksAndDrags) {
+    grantSizeWindow = true;
+    SetWindowPos(host, nullptr, 0, 0, 480, 386, SWP_NOZORDER | SWP_NOMOVE);
+    ASSERT_NE(openEditor(), nullptr);
+    send(0, 8, 60);
+    send(MOUSEEVENTF_RIGHTDOWN);
+    send(MOUSEEVENTF_RIGHTUP);
+    idle(120);
+    click(48, 60 + 2 * 16 + 8); // the third entry of the list below the click: "150 %"
+    idle(200);
+    HWND child = FindWindowExW(host, nullptr, nullptr, nullptr);
+    ASSERT_NE(child, nullptr);
+    RECT area{};
+    GetClientRect(child, &area);
+    EXPECT_EQ(area.right - area.left, 480);
+    EXPECT_EQ(area.bottom - area.top, 386);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Ostrandia\\ZEMLyrebloom", 0,
+                            KEY_QUERY_VALUE, &key),
+              ERROR_SUCCESS);
+    DWORD percent = 0, size = sizeof percent;
+    RegQueryValueExW(key, L"EditorScale", nullptr, nullptr, reinterpret_cast<BYTE*>(&percent),
+                     &size);
+    RegCloseKey(key);
+    EXPECT_EQ(percent, 150u);
+
+    const float bypass = effect->getParameter(effect, 7);
+    click(243, 264); // the switch's centre, 162, 176, at 150 %
+    EXPECT_NE(effect->getParameter(effect, 7), bypass);
+    // 150 screen pixels are 100 of the editor's: half the Detune knob's range.
+    effect->setParameter(effect, 6, 0.0f);
+    idle(60);
+    send(0, 300, 201);
+    send(MOUSEEVENTF_LEFTDOWN);
+    for (int step = 1; step <= 10; ++step)
+        send(0, 300 + 15 * step, 201);
+    send(MOUSEEVENTF_LEFTUP);
+    idle(60);
+    EXPECT_NEAR(effect->getParameter(effect, 6), 0.5f, 0.02f);
 }
 
 // The LED's pixels at its place, read from the window on the screen.

@@ -1,5 +1,7 @@
 #include "toolkit/platform/win32/GdiplusBitmap.h"
 
+#include <cmath>
+
 #include <shlwapi.h>
 
 GdiplusBitmap::GdiplusBitmap(std::unique_ptr<GdiplusSession> session,
@@ -10,6 +12,27 @@ GdiplusBitmap::GdiplusBitmap(std::unique_ptr<GdiplusSession> session,
 
 GdiplusBitmap::~GdiplusBitmap() {
     image.reset();
+}
+
+Gdiplus::Bitmap* GdiplusBitmap::scaledBitmap(double factor) const {
+    if (factor == 1) return image.get();
+    if (scaled && scaledFactor == factor) return scaled.get();
+    const auto w = static_cast<INT>(std::lround(pixelWidth * factor));
+    const auto h = static_cast<INT>(std::lround(pixelHeight * factor));
+    auto copy = std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat32bppPARGB);
+    if (copy->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    {
+        Gdiplus::Graphics graphics(copy.get());
+        graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBilinear);
+        graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+        Gdiplus::ImageAttributes clampEdges;
+        clampEdges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+        graphics.DrawImage(image.get(), Gdiplus::Rect(0, 0, w, h), 0, 0, pixelWidth, pixelHeight,
+                           Gdiplus::UnitPixel, &clampEdges);
+    }
+    scaled = std::move(copy);
+    scaledFactor = factor;
+    return scaled.get();
 }
 
 std::unique_ptr<PlatformBitmap> decodePngBitmap(const unsigned char* data, std::size_t size) {

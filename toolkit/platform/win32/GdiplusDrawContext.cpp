@@ -57,9 +57,16 @@ FontMetrics metrics(const Gdiplus::FontFamily& family, int style, double size) {
 
 } // namespace
 
-GdiplusDrawContext::GdiplusDrawContext(Gdiplus::Graphics& graphics) : graphics(graphics) {
+GdiplusDrawContext::GdiplusDrawContext(Gdiplus::Graphics& graphics, double scale)
+    : graphics(graphics) {
+    scaleFactor = scale > 0 ? scale : 1;
     graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-    graphics.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
+    // Scaled pictures are filtered smoothly; at 100 % every pixel lands on one pixel.
+    graphics.SetInterpolationMode(scaleFactor == 1 ? Gdiplus::InterpolationModeNearestNeighbor
+                                                   : Gdiplus::InterpolationModeHighQualityBilinear);
+    if (scaleFactor != 1)
+        graphics.ScaleTransform(static_cast<Gdiplus::REAL>(scaleFactor),
+                                static_cast<Gdiplus::REAL>(scaleFactor));
     graphics.SetCompositingQuality(Gdiplus::CompositingQualityHighSpeed);
 }
 
@@ -118,8 +125,9 @@ void GdiplusDrawContext::drawString(const char* text, const CRect& box, CHoriTxt
     // Text placement ignores the half-pixel offset, which would shift glyphs by half a pixel.
     graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeNone);
     Gdiplus::SolidBrush brush(toColor(fontColor));
-    const Gdiplus::PointF origin(static_cast<Gdiplus::REAL>(std::round(x)),
-                                 static_cast<Gdiplus::REAL>(std::round(baseline) - fm.ascent));
+    // Glyphs start on whole device pixels, as at 100 %, whatever the scale.
+    const Gdiplus::PointF origin(static_cast<Gdiplus::REAL>(snapToDevice(x)),
+                                 static_cast<Gdiplus::REAL>(snapToDevice(baseline) - fm.ascent));
     graphics.DrawString(wide.c_str(), static_cast<INT>(wide.size()), &gdiFont, origin, format.get(),
                         &brush);
     graphics.Restore(state);
@@ -162,11 +170,36 @@ void GdiplusDrawContext::drawBitmap(const CBitmap& bitmap, const CRect& dest, co
         attributes.SetColorMatrix(&matrix);
         useAttributes = &attributes;
     }
-    graphics.DrawImage(
-        image->bitmap(), toRect(visible), static_cast<Gdiplus::REAL>(visible.left - originX),
-        static_cast<Gdiplus::REAL>(visible.top - originY),
-        static_cast<Gdiplus::REAL>(visible.getWidth()),
-        static_cast<Gdiplus::REAL>(visible.getHeight()), Gdiplus::UnitPixel, useAttributes);
+    if (scaleFactor == 1) {
+        graphics.DrawImage(
+            image->bitmap(), toRect(visible), static_cast<Gdiplus::REAL>(visible.left - originX),
+            static_cast<Gdiplus::REAL>(visible.top - originY),
+            static_cast<Gdiplus::REAL>(visible.getWidth()),
+            static_cast<Gdiplus::REAL>(visible.getHeight()), Gdiplus::UnitPixel, useAttributes);
+        return;
+    }
+    // Above 100 %: the picture made at twice the size (at 200 % one of its pixels per device
+    // pixel), or at the factors in between that picture resampled once for this scale. It is
+    // then copied pixel for pixel in device coordinates.
+    const auto* large = static_cast<const GdiplusBitmap*>(bitmap.getDoubleSizeBitmap());
+    const GdiplusBitmap* source = large ? large : image;
+    const double ratio = large ? 2 : 1;
+    Gdiplus::Bitmap* pixels = source->scaledBitmap(scaleFactor / ratio);
+    if (!pixels) return;
+    const CCoord s = scaleFactor;
+    const CCoord left = std::round(visible.left * s), top = std::round(visible.top * s);
+    const CCoord right = std::round(visible.right * s), bottom = std::round(visible.bottom * s);
+    const CCoord pictureLeft = std::round(originX * s), pictureTop = std::round(originY * s);
+    if (right <= left || bottom <= top) return;
+    const Gdiplus::GraphicsState state = graphics.Save();
+    graphics.ResetTransform();
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
+    graphics.DrawImage(pixels, toRect(CRect(left, top, right, bottom)),
+                       static_cast<Gdiplus::REAL>(left - pictureLeft),
+                       static_cast<Gdiplus::REAL>(top - pictureTop),
+                       static_cast<Gdiplus::REAL>(right - left),
+                       static_cast<Gdiplus::REAL>(bottom - top), Gdiplus::UnitPixel, useAttributes);
+    graphics.Restore(state);
 }
 
 void GdiplusDrawContext::pushClip(const CRect& rect) {

@@ -12,7 +12,9 @@
 
 class GdiplusDrawContext : public CDrawContext {
   public:
-    explicit GdiplusDrawContext(Gdiplus::Graphics& graphics);
+    // With a scale factor other than 1 the graphics are scaled by it: views draw in frame
+    // pixels.
+    explicit GdiplusDrawContext(Gdiplus::Graphics& graphics, double scaleFactor = 1);
 
     Gdiplus::Graphics& getGraphics() const { return graphics; }
 

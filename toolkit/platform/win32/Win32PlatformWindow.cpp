@@ -124,8 +124,11 @@ struct PlatformWindow::Native {
     void paint();
     void buttonDown(int32_t flag, WPARAM wParam, LPARAM lParam);
     void buttonUp(int32_t flag, WPARAM wParam, LPARAM lParam);
+    // Window pixels to frame coordinates.
+    CPoint toFrame(double x, double y) const { return {x / scale, y / scale}; }
 
     CFrame& frame;
+    double scale;
     GdiplusSession gdiplus;
     const wchar_t* className = nullptr;
     HWND window = nullptr;
@@ -160,11 +163,12 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 } // namespace
 
-PlatformWindow::Native::Native(CFrame& frame, void* parentWindow) : frame(frame) {
+PlatformWindow::Native::Native(CFrame& frame, void* parentWindow)
+    : frame(frame), scale(frame.getScaleFactor()) {
     if (!gdiplus.isRunning()) return;
     const CRect& size = frame.getViewSize();
-    width = static_cast<int>(std::ceil(size.getWidth()));
-    height = static_cast<int>(std::ceil(size.getHeight()));
+    width = static_cast<int>(std::ceil(size.getWidth() * scale));
+    height = static_cast<int>(std::ceil(size.getHeight() * scale));
     if (width <= 0 || height <= 0) return;
 
     BITMAPINFO info{};
@@ -208,11 +212,12 @@ void PlatformWindow::Native::paint() {
     HDC target = BeginPaint(window, &ps);
     if (!target) return;
     painting = true;
-    frame.invalidRect(CRect(ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom));
+    frame.invalidRect(CRect(ps.rcPaint.left / scale, ps.rcPaint.top / scale,
+                            ps.rcPaint.right / scale, ps.rcPaint.bottom / scale));
     painting = false;
     if (!frame.getInvalidArea().isEmpty()) {
         Gdiplus::Graphics graphics(bufferDc);
-        GdiplusDrawContext context(graphics);
+        GdiplusDrawContext context(graphics, scale);
         frame.drawInvalidArea(&context);
         graphics.Flush(Gdiplus::FlushIntentionSync);
     }
@@ -229,7 +234,7 @@ void PlatformWindow::Native::buttonDown(int32_t flag, WPARAM wParam, LPARAM lPar
     const double y = GET_Y_LPARAM(lParam);
     int32_t state = flag | mouseModifiers(wParam);
     if (flag == kLButton && clicks.press(GetMessageTime() / 1000.0, x, y)) state |= kDoubleClick;
-    CPoint where(x, y);
+    CPoint where = toFrame(x, y);
     frame.onMouseDown(where, state);
 }
 
@@ -237,7 +242,7 @@ void PlatformWindow::Native::buttonUp(int32_t flag, WPARAM wParam, LPARAM lParam
     if (!(pressedButtons & flag)) return;
     pressedButtons &= ~flag;
     if (pressedButtons == 0 && GetCapture() == window) ReleaseCapture();
-    CPoint where(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    CPoint where = toFrame(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
     frame.onMouseUp(where, flag | mouseModifiers(wParam));
 }
 
@@ -275,7 +280,7 @@ LRESULT PlatformWindow::Native::handle(UINT message, WPARAM wParam, LPARAM lPara
             TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
             tracking = TrackMouseEvent(&track) != FALSE;
         }
-        CPoint where(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        CPoint where = toFrame(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         frame.onMouseMoved(where, pressedButtons | mouseModifiers(wParam));
         return 0;
     }
@@ -284,7 +289,7 @@ LRESULT PlatformWindow::Native::handle(UINT message, WPARAM wParam, LPARAM lPara
         POINT cursor{};
         GetCursorPos(&cursor);
         ScreenToClient(window, &cursor);
-        CPoint where(cursor.x, cursor.y);
+        CPoint where = toFrame(cursor.x, cursor.y);
         frame.onMouseExited(where, pressedButtons);
         return 0;
     }
@@ -293,7 +298,7 @@ LRESULT PlatformWindow::Native::handle(UINT message, WPARAM wParam, LPARAM lPara
         ScreenToClient(window, &at);
         const float distance = GET_WHEEL_DELTA_WPARAM(wParam) / static_cast<float>(WHEEL_DELTA);
         if (distance != 0)
-            frame.onWheel(CPoint(at.x, at.y), distance,
+            frame.onWheel(toFrame(at.x, at.y), distance,
                           pressedButtons | mouseModifiers(GET_KEYSTATE_WPARAM(wParam)));
         return 0;
     }
@@ -349,8 +354,11 @@ void PlatformWindow::requestRedraw() {
     if (!native->window || native->painting) return;
     const CRect area = native->frame.getInvalidArea();
     if (area.isEmpty()) return;
-    RECT rect{static_cast<LONG>(std::floor(area.left)), static_cast<LONG>(std::floor(area.top)),
-              static_cast<LONG>(std::ceil(area.right)), static_cast<LONG>(std::ceil(area.bottom))};
+    const double scale = native->scale;
+    RECT rect{static_cast<LONG>(std::floor(area.left * scale)),
+              static_cast<LONG>(std::floor(area.top * scale)),
+              static_cast<LONG>(std::ceil(area.right * scale)),
+              static_cast<LONG>(std::ceil(area.bottom * scale))};
     InvalidateRect(native->window, &rect, FALSE);
 }
 

@@ -25,7 +25,10 @@ std::string latin1ToUtf8(const char* text) {
 
 } // namespace
 
-CairoDrawContext::CairoDrawContext(cairo_t* cairo) : cairo(cairo) {}
+CairoDrawContext::CairoDrawContext(cairo_t* cairo, double scale) : cairo(cairo) {
+    scaleFactor = scale > 0 ? scale : 1;
+    if (scaleFactor != 1) cairo_scale(cairo, scaleFactor, scaleFactor);
+}
 
 void CairoDrawContext::applyColor(const CColor& color) {
     cairo_set_source_rgba(cairo, color.red / 255.0, color.green / 255.0, color.blue / 255.0,
@@ -91,7 +94,8 @@ void CairoDrawContext::drawString(const char* text, const CRect& box, CHoriTxtAl
         x = box.right - extents.x_advance;
     const CCoord baseline =
         box.top + (box.getHeight() + fontExtents.ascent - fontExtents.descent) / 2;
-    cairo_move_to(cairo, std::round(x), std::round(baseline));
+    // Glyphs start on whole device pixels, as at 100 %, whatever the scale.
+    cairo_move_to(cairo, snapToDevice(x), snapToDevice(baseline));
     applyColor(fontColor);
     cairo_show_text(cairo, utf8.c_str());
     cairo_restore(cairo);
@@ -113,7 +117,27 @@ void CairoDrawContext::drawBitmap(const CBitmap& bitmap, const CRect& dest, cons
     cairo_save(cairo);
     cairo_rectangle(cairo, dest.left, dest.top, dest.getWidth(), dest.getHeight());
     cairo_clip(cairo);
-    cairo_set_source_surface(cairo, image->surface(), dest.left - offset.x, dest.top - offset.y);
+    const auto* large =
+        scaleFactor > 1 ? static_cast<const CairoBitmap*>(bitmap.getDoubleSizeBitmap()) : nullptr;
+    if (large) {
+        // Above 100 % the picture made at twice the size: one of its pixels per device pixel
+        // at 200 %, smoothly filtered in between.
+        cairo_pattern_t* pattern = cairo_pattern_create_for_surface(large->surface());
+        cairo_matrix_t matrix;
+        cairo_matrix_init_scale(&matrix, 2, 2);
+        cairo_matrix_translate(&matrix, offset.x - dest.left, offset.y - dest.top);
+        cairo_pattern_set_matrix(pattern, &matrix);
+        cairo_pattern_set_filter(pattern,
+                                 scaleFactor == 2 ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+        cairo_set_source(cairo, pattern);
+        cairo_pattern_destroy(pattern);
+    } else {
+        cairo_set_source_surface(cairo, image->surface(), dest.left - offset.x,
+                                 dest.top - offset.y);
+        // Enlarged pictures are filtered smoothly; at 100 % every pixel lands on one pixel.
+        cairo_pattern_set_filter(cairo_get_source(cairo),
+                                 scaleFactor == 1 ? CAIRO_FILTER_GOOD : CAIRO_FILTER_BILINEAR);
+    }
     cairo_paint_with_alpha(cairo, alpha);
     cairo_restore(cairo);
 }

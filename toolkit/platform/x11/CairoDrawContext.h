@@ -7,7 +7,8 @@
 
 class CairoDrawContext : public CDrawContext {
   public:
-    explicit CairoDrawContext(cairo_t* cairo);
+    // With a scale factor other than 1 the context is scaled by it: views draw in frame pixels.
+    explicit CairoDrawContext(cairo_t* cairo, double scaleFactor = 1);
 
     cairo_t* getCairo() const { return cairo; }
 

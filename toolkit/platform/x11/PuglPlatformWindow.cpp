@@ -91,9 +91,13 @@ struct PlatformWindow::Native {
 
     PuglStatus handleEvent(const PuglEvent* event);
     void paint(cairo_t* target);
+    // Window pixels to frame coordinates and back.
+    CPoint toFrame(double x, double y) const { return {x / scale, y / scale}; }
+    CRect toDevice(const CRect& area) const;
     bool putImage(cairo_t* target, const CRect& area);
 
     CFrame& frame;
+    double scale;
     cairo_surface_t* buffer = nullptr;
     PuglWorld* world = nullptr;
     PuglView* view = nullptr;
@@ -111,7 +115,8 @@ PuglStatus onPuglEvent(PuglView* view, const PuglEvent* event) {
 
 } // namespace
 
-PlatformWindow::Native::Native(CFrame& frame, void* parentWindow) : frame(frame) {
+PlatformWindow::Native::Native(CFrame& frame, void* parentWindow)
+    : frame(frame), scale(frame.getScaleFactor()) {
     world = puglNewWorld(PUGL_MODULE, 0);
     if (!world) return;
     puglSetClassName(world, "LyrebloomEditor");
@@ -123,8 +128,9 @@ PlatformWindow::Native::Native(CFrame& frame, void* parentWindow) : frame(frame)
     puglSetEventFunc(newView, onPuglEvent);
     puglSetViewHint(newView, PUGL_RESIZABLE, 0);
     puglSetParentWindow(newView, reinterpret_cast<PuglNativeView>(parentWindow));
-    puglSetSizeHint(newView, PUGL_DEFAULT_SIZE, static_cast<PuglSpan>(size.getWidth()),
-                    static_cast<PuglSpan>(size.getHeight()));
+    const CRect window = toDevice(size);
+    puglSetSizeHint(newView, PUGL_DEFAULT_SIZE, static_cast<PuglSpan>(window.getWidth()),
+                    static_cast<PuglSpan>(window.getHeight()));
     puglSetPosition(newView, 0, 0);
     if (puglRealize(newView) != PUGL_SUCCESS || puglShow(newView) != PUGL_SUCCESS) {
         puglFreeView(newView);
@@ -133,20 +139,31 @@ PlatformWindow::Native::Native(CFrame& frame, void* parentWindow) : frame(frame)
     view = newView;
 }
 
+// The smallest rectangle of whole window pixels that covers `area` (frame coordinates).
+CRect PlatformWindow::Native::toDevice(const CRect& area) const {
+    return {std::floor(area.left * scale), std::floor(area.top * scale),
+            std::ceil(area.right * scale), std::ceil(area.bottom * scale)};
+}
+
 // The frame draws the invalid area into an image buffer of our own; only the changed part
 // is then copied to the window.
 void PlatformWindow::Native::paint(cairo_t* target) {
-    const CRect area = frame.getInvalidArea();
-    if (area.isEmpty()) return;
+    if (frame.getInvalidArea().isEmpty()) return;
+    // Redraw whole window pixels, so that no edge pixel is only partly painted over.
+    const CRect area = toDevice(frame.getInvalidArea());
+    if (scale != 1)
+        frame.invalidRect(
+            CRect(area.left / scale, area.top / scale, area.right / scale, area.bottom / scale));
 
-    const CRect& size = frame.getViewSize();
-    if (!buffer)
-        buffer = cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
-                                            static_cast<int>(std::ceil(size.getWidth())),
-                                            static_cast<int>(std::ceil(size.getHeight())));
+    if (!buffer) {
+        const CRect window = toDevice(frame.getViewSize());
+        buffer =
+            cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(window.getWidth()),
+                                       static_cast<int>(window.getHeight()));
+    }
     cairo_t* cairo = cairo_create(buffer);
     {
-        CairoDrawContext context(cairo);
+        CairoDrawContext context(cairo, scale);
         frame.drawInvalidArea(&context);
     }
     cairo_destroy(cairo);
@@ -251,7 +268,7 @@ PuglStatus PlatformWindow::Native::handleEvent(const PuglEvent* event) {
         // Hand what the frame invalidated since the last pass to pugl's expose merging.
         if (redrawRequested) {
             redrawRequested = false;
-            const CRect area = frame.getInvalidArea();
+            const CRect area = toDevice(frame.getInvalidArea());
             if (!area.isEmpty()) {
                 const auto left = static_cast<PuglCoord>(std::floor(area.left));
                 const auto top = static_cast<PuglCoord>(std::floor(area.top));
@@ -263,8 +280,9 @@ PuglStatus PlatformWindow::Native::handleEvent(const PuglEvent* event) {
         break;
     case PUGL_EXPOSE: {
         const PuglExposeEvent& expose = event->expose;
-        frame.invalidRect(
-            CRect(expose.x, expose.y, expose.x + expose.width, expose.y + expose.height));
+        frame.invalidRect(CRect(expose.x / scale, expose.y / scale,
+                                (expose.x + expose.width) / scale,
+                                (expose.y + expose.height) / scale));
         redrawRequested = false;
         auto* target = static_cast<cairo_t*>(puglGetContext(view));
         if (target) paint(target);
@@ -278,7 +296,7 @@ PuglStatus PlatformWindow::Native::handleEvent(const PuglEvent* event) {
         int32_t state = flag | modifiers(button.state);
         if (flag == kLButton && clicks.press(button.time, button.x, button.y))
             state |= kDoubleClick;
-        CPoint where(button.x, button.y);
+        CPoint where = toFrame(button.x, button.y);
         frame.onMouseDown(where, state);
         break;
     }
@@ -287,18 +305,18 @@ PuglStatus PlatformWindow::Native::handleEvent(const PuglEvent* event) {
         const int32_t flag = buttonFlag(button.button);
         if (!flag) break;
         pressedButtons &= ~flag;
-        CPoint where(button.x, button.y);
+        CPoint where = toFrame(button.x, button.y);
         frame.onMouseUp(where, flag | modifiers(button.state));
         break;
     }
     case PUGL_MOTION: {
         const PuglMotionEvent& motion = event->motion;
-        CPoint where(motion.x, motion.y);
+        CPoint where = toFrame(motion.x, motion.y);
         frame.onMouseMoved(where, pressedButtons | modifiers(motion.state));
         break;
     }
     case PUGL_POINTER_OUT: {
-        CPoint where(event->crossing.x, event->crossing.y);
+        CPoint where = toFrame(event->crossing.x, event->crossing.y);
         frame.onMouseExited(where, pressedButtons);
         break;
     }
@@ -309,7 +327,7 @@ PuglStatus PlatformWindow::Native::handleEvent(const PuglEvent* event) {
         if (scroll.direction == PUGL_SCROLL_DOWN) distance = -1;
         if (scroll.direction == PUGL_SCROLL_SMOOTH) distance = static_cast<float>(scroll.dy);
         if (distance != 0)
-            frame.onWheel(CPoint(scroll.x, scroll.y), distance,
+            frame.onWheel(toFrame(scroll.x, scroll.y), distance,
                           pressedButtons | modifiers(scroll.state));
         break;
     }
