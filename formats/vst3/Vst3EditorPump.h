@@ -22,6 +22,9 @@ class EditorPump {
     bool start(v3_plugin_frame** frame, int descriptor, std::function<void()> tick);
     // Unregisters everything start registered; harmless when nothing is.
     void stop();
+    // Watches `descriptor` instead of the one given before: the editor built its window again
+    // (a new size) with a connection of its own. Safe from inside a tick.
+    void watch(int descriptor);
 
     // The editor's child window in `parent` announces itself as an XEmbed client where the
     // host's window is an XEmbed socket; nothing on Windows.

@@ -136,6 +136,8 @@ VstIntPtr Vst3Effect::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, f
     case audioMasterEndEdit:
         if (handler_) v3_cpp_obj(handler_)->end_edit(handler_, index);
         return 1;
+    case audioMasterSizeWindow:
+        return view_ && view_->requestSize(index, static_cast<int>(value)) ? 1 : 0;
     case audioMasterUpdateDisplay:
         if (handler_ && !quiet_)
             v3_cpp_obj(handler_)->restart_component(handler_, V3_RESTART_PARAM_VALUES_CHANGED);
@@ -516,10 +518,21 @@ bool Vst3Effect::editorSize(v3_view_rect& rect) {
 
 bool Vst3Effect::openEditor(void* parent, EditorWindow& window) {
     if (dispatch(effEditOpen, 0, 0, parent) == 0) return false;
-    auto* editor = dynamic_cast<AEffGUIEditor*>(core_->getEditor());
-    CFrame* frame = editor ? editor->getFrame() : nullptr;
-    window = {frame ? frame->getSystemWindow() : nullptr, frame ? frame->eventDescriptor() : -1};
+    editorWindow(window);
     return true;
+}
+
+bool Vst3Effect::editorWindow(EditorWindow& window) const {
+    auto* editor = core_ ? dynamic_cast<AEffGUIEditor*>(core_->getEditor()) : nullptr;
+    CFrame* frame = editor ? editor->getFrame() : nullptr;
+    window = {frame ? frame->getSystemWindow() : nullptr, frame ? frame->eventDescriptor() : -1,
+              editor ? editor->getScaleFactor() : 1.0};
+    return frame != nullptr;
+}
+
+bool Vst3Effect::scaleEditor(double factor) {
+    auto* editor = core_ ? dynamic_cast<AEffGUIEditor*>(core_->getEditor()) : nullptr;
+    return editor && editor->setHostScaleFactor(factor);
 }
 
 void Vst3Effect::idleEditor() {

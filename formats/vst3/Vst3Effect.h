@@ -23,10 +23,13 @@ namespace vst3 {
 inline constexpr v3_param_id kProgramParamId = 8;
 inline constexpr int32_t kProgramListId = 1;
 
-// The editor's child window once open, and what a run loop watches for its events (-1: none).
+// The editor's child window once open, what a run loop watches for its events (-1: none),
+// and the scale it was built at (a new scale builds a new window, whose id and descriptor
+// number the X server and the system may well give out again).
 struct EditorWindow {
     void* child;
     int descriptor;
+    double scale;
 };
 
 class Vst3Effect {
@@ -80,6 +83,12 @@ class Vst3Effect {
     bool openEditor(void* parent, EditorWindow& window);
     void idleEditor();
     void closeEditor();
+    // The editor's current child window and descriptor; false while it is closed.
+    bool editorWindow(EditorWindow& window) const;
+    // The host's content scale; false when the host refused the editor's new size.
+    bool scaleEditor(double factor);
+    // The open view, which takes the editor's requests for a new size (null: none open).
+    void attachView(class Vst3View* view) { view_ = view; }
     bool editorKey(bool down, int16_t character, int16_t code, int16_t modifiers);
 
     // Each interface pointer a host holds points at one of these.
@@ -115,6 +124,7 @@ class Vst3Effect {
     CPresetSystemEffect* presets_ = nullptr;
     v3_funknown** context_ = nullptr;
     v3_component_handler** handler_ = nullptr;
+    class Vst3View* view_ = nullptr;
     // Set while the host hands us state: it re-reads every value afterwards by itself.
     bool quiet_ = false;
     bool active_ = false;

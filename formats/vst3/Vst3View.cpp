@@ -22,10 +22,13 @@ template <class F> v3_result guarded(F&& f) noexcept {
 
 v3_result V3_API query(void* self, const v3_tuid iid, void** obj) {
     if (!obj) return kInvalidArgument;
-    const bool known = iid && (sameId(iid, v3_funknown_iid) || sameId(iid, v3_plugin_view_iid));
-    *obj = known ? self : nullptr;
-    if (known) of(self).addRef();
-    return known ? kResultOk : kNoInterface;
+    Vst3View& view = of(self);
+    *obj = !iid                                                              ? nullptr
+           : sameId(iid, v3_funknown_iid) || sameId(iid, v3_plugin_view_iid) ? self
+           : sameId(iid, v3_plugin_view_content_scale_iid)                   ? view.scaleFace()
+                                                                             : nullptr;
+    if (*obj) view.addRef();
+    return *obj ? kResultOk : kNoInterface;
 }
 uint32_t V3_API addRef(void* self) {
     return of(self).addRef();
@@ -54,7 +57,7 @@ v3_result V3_API keyUp(void* self, int16_t character, int16_t code, int16_t modi
 v3_result V3_API getSize(void* self, v3_view_rect* rect) {
     return guarded([&] { return of(self).size(rect); });
 }
-// The editor has one size: the host may ask, never change it.
+// The editor's size is the editor's (its scale): the host may ask, never choose another.
 v3_result V3_API onSize(void*, v3_view_rect* rect) {
     return rect ? kResultOk : kInvalidArgument;
 }
@@ -71,6 +74,25 @@ v3_result V3_API checkSizeConstraint(void* self, v3_view_rect* rect) {
     return guarded([&] { return of(self).size(rect); });
 }
 
+Vst3View& ownerOf(void* face) {
+    return *static_cast<Vst3View::ScaleFace*>(face)->owner;
+}
+v3_result V3_API scaleQuery(void* self, const v3_tuid iid, void** obj) {
+    return query(&ownerOf(self), iid, obj);
+}
+uint32_t V3_API scaleAddRef(void* self) {
+    return ownerOf(self).addRef();
+}
+uint32_t V3_API scaleRelease(void* self) {
+    return ownerOf(self).release();
+}
+v3_result V3_API setContentScaleFactor(void* self, float factor) {
+    return guarded([&] { return ownerOf(self).setContentScale(factor); });
+}
+
+const v3_plugin_view_content_scale_cpp kScaleTable{{scaleQuery, scaleAddRef, scaleRelease},
+                                                   {setContentScaleFactor}};
+
 const v3_plugin_view_cpp kViewTable{{query, addRef, release},
                                     {platformTypeSupported, attached, removed, onWheel, keyDown,
                                      keyUp, getSize, onSize, onFocus, setFrame, canResize,
@@ -86,7 +108,8 @@ bool isOurPlatformType(const char* type) {
 #endif
 }
 
-Vst3View::Vst3View(Vst3Effect& effect) : vtable(&kViewTable), effect_(effect) {
+Vst3View::Vst3View(Vst3Effect& effect)
+    : vtable(&kViewTable), effect_(effect), scale_{&kScaleTable, this} {
     effect_.addRef();
 }
 
@@ -116,8 +139,10 @@ v3_result Vst3View::attached(void* parent, const char* type) {
     EditorWindow window{};
     if (!effect_.openEditor(parent, window)) return kResultFalse;
     open_ = true;
+    builtAt_ = window.scale;
+    effect_.attachView(this);
     EditorPump::announceEmbedding(window.child);
-    if (!pump_.start(frame_, window.descriptor, [this] { effect_.idleEditor(); })) {
+    if (!pump_.start(frame_, window.descriptor, [this] { tick(); })) {
         // Without a run loop the editor would never be drawn or answer the pointer.
         removed();
         return kResultFalse;
@@ -127,9 +152,39 @@ v3_result Vst3View::attached(void* parent, const char* type) {
 
 v3_result Vst3View::removed() {
     pump_.stop();
-    if (open_) effect_.closeEditor();
+    if (open_) {
+        effect_.closeEditor();
+        effect_.attachView(nullptr);
+    }
     open_ = false;
     return kResultOk;
+}
+
+void Vst3View::tick() {
+    effect_.idleEditor();
+    // The user may have chosen another size in the editor, which built its window again.
+    followEditorWindow();
+}
+
+void Vst3View::followEditorWindow() {
+    EditorWindow window{};
+    if (!open_ || !effect_.editorWindow(window) || window.scale == builtAt_) return;
+    builtAt_ = window.scale;
+    EditorPump::announceEmbedding(window.child);
+    pump_.watch(window.descriptor);
+}
+
+v3_result Vst3View::setContentScale(float factor) {
+    if (!(factor > 0.0f)) return kInvalidArgument;
+    const bool applied = effect_.scaleEditor(factor);
+    followEditorWindow();
+    return applied ? kResultOk : kResultFalse;
+}
+
+bool Vst3View::requestSize(int width, int height) {
+    if (!frame_) return false;
+    v3_view_rect rect{0, 0, width, height};
+    return v3_cpp_obj(frame_)->resize_view(frame_, view(), &rect) == kResultOk;
 }
 
 v3_result Vst3View::key(bool down, int16_t character, int16_t code, int16_t modifiers) {

@@ -24,17 +24,32 @@ class Vst3View {
     v3_result key(bool down, int16_t character, int16_t code, int16_t modifiers);
     v3_result size(v3_view_rect* rect);
     v3_result setFrame(v3_plugin_frame** frame);
+    // The host's content scale factor (the screen's density).
+    v3_result setContentScale(float factor);
+    // The editor asks for a new size: the host's frame decides.
+    bool requestSize(int width, int height);
 
     // First: the interface pointer is the object's address.
     const v3_plugin_view_cpp* vtable;
+    // The content-scale interface the host may ask the view for.
+    struct ScaleFace {
+        const v3_plugin_view_content_scale_cpp* vtable;
+        Vst3View* owner;
+    };
+    void* scaleFace() { return &scale_; }
 
   private:
     explicit Vst3View(Vst3Effect& effect);
     ~Vst3View();
+    void tick();
+    // A new size builds the editor's window again: embed and watch the new one.
+    void followEditorWindow();
 
     Vst3Effect& effect_;
     std::atomic<uint32_t> references_{1};
     v3_plugin_frame** frame_ = nullptr;
+    ScaleFace scale_;
+    double builtAt_ = 0.0;
     bool open_ = false;
     EditorPump pump_;
 };

@@ -28,9 +28,11 @@ uint32_t V3_API frameRef(void* self) {
 uint32_t V3_API frameUnref(void* self) {
     return static_cast<uint32_t>(--frameOf(self).references);
 }
-v3_result V3_API resizeView(void* self, v3_plugin_view**, v3_view_rect*) {
-    ++frameOf(self).resizeRequests;
-    return vst3::kResultOk;
+v3_result V3_API resizeView(void* self, v3_plugin_view**, v3_view_rect* rect) {
+    PlugFrame& f = frameOf(self);
+    ++f.resizeRequests;
+    if (rect) f.lastResize = *rect;
+    return f.refuseResize || !rect ? vst3::kResultFalse : vst3::kResultOk;
 }
 
 v3_result V3_API loopQuery(void* self, const v3_tuid iid, void** obj) {
@@ -52,6 +54,7 @@ v3_result V3_API registerHandler(void* self, v3_event_handler** handler, int fd)
         return vst3::kInvalidArgument;
     }
     f.handlers.emplace_back(handler, fd);
+    ++f.descriptorRegistrations;
     return vst3::kResultOk;
 }
 v3_result V3_API unregisterHandler(void* self, v3_event_handler** handler) {

@@ -34,6 +34,11 @@ class PlugFrame {
     std::vector<std::pair<v3_event_handler**, int>> handlers;
     int references = 0;
     int resizeRequests = 0;
+    // Every accepted descriptor registration, so a test sees a handler moved to a new one.
+    int descriptorRegistrations = 0;
+    v3_view_rect lastResize{};
+    // A host that will not resize its window for the view.
+    bool refuseResize = false;
     // Refused registrations (a second one of the same handler or descriptor, a 0 ms timer).
     int refused = 0;
 };

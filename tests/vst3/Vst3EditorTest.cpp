@@ -134,6 +134,60 @@ TEST_F(Vst3Editor, EmbedsAndReportsAKnobDragAsEdits) {
     EXPECT_EQ(errorCount, 0);
 }
 
+// The host's content scale resizes the editor through the frame; the window built at the new
+// size is the one the run loop then watches, and a host that refuses keeps the editor as it was.
+TEST_F(Vst3Editor, AContentScaleResizesThroughTheFrameAndTheRunLoopFollowsTheNewWindow) {
+    v3_plugin_view** view = createView();
+    ASSERT_NE(view, nullptr);
+    v3_plugin_view* v = v3_cpp_obj(view);
+    void* face = nullptr;
+    ASSERT_EQ(reinterpret_cast<v3_funknown*>(*view)->query_interface(
+                  view, v3_plugin_view_content_scale_iid, &face),
+              vst3::kResultOk);
+    auto** scale = static_cast<v3_plugin_view_content_scale**>(face);
+    auto setScale = [&](float f) { return v3_cpp_obj(scale)->set_content_scale_factor(scale, f); };
+
+    createParentWindow(2 * kWidth, 2 * kHeight);
+    PlugFrame frame;
+    ASSERT_EQ(v->set_frame(view, frame.frame()), vst3::kResultOk);
+    ASSERT_EQ(v->attached(view, reinterpret_cast<void*>(parent), "X11EmbedWindowID"),
+              vst3::kResultOk);
+    run(frame, 100);
+    ASSERT_EQ(frame.descriptorRegistrations, 1);
+
+    EXPECT_EQ(setScale(2.0f), vst3::kResultOk);
+    EXPECT_EQ(frame.resizeRequests, 1);
+    EXPECT_EQ(frame.lastResize.right - frame.lastResize.left, 2 * kWidth);
+    EXPECT_EQ(frame.lastResize.bottom - frame.lastResize.top, 2 * kHeight);
+    v3_view_rect rect{};
+    ASSERT_EQ(v->get_size(view, &rect), vst3::kResultOk);
+    EXPECT_EQ(rect.right - rect.left, 2 * kWidth);
+    run(frame, 150);
+    const unsigned long child = xprobe::onlyChild(display, parent);
+    ASSERT_NE(child, 0u);
+    EXPECT_EQ(xprobe::windowWidth(display, child), 2 * kWidth);
+    EXPECT_EQ(xprobe::xembedFlags(display, child) & 1, 1);
+    // The old window's connection is closed: the handler must be on the new one's.
+    ASSERT_EQ(frame.handlers.size(), 1u);
+    EXPECT_EQ(frame.descriptorRegistrations, 2);
+    EXPECT_EQ(frame.refused, 0);
+
+    frame.refuseResize = true;
+    EXPECT_EQ(setScale(1.5f), vst3::kResultFalse);
+    ASSERT_EQ(v->get_size(view, &rect), vst3::kResultOk);
+    EXPECT_EQ(rect.right - rect.left, 2 * kWidth) << "refused: the editor keeps its size";
+    run(frame, 100);
+    EXPECT_EQ(xprobe::onlyChild(display, parent), child);
+
+    EXPECT_EQ(v->removed(view), vst3::kResultOk);
+    EXPECT_TRUE(frame.handlers.empty());
+    EXPECT_EQ(v->set_frame(view, nullptr), vst3::kResultOk);
+    reinterpret_cast<v3_funknown*>(*scale)->unref(scale);
+    reinterpret_cast<v3_funknown*>(*view)->unref(view);
+    sync();
+    EXPECT_EQ(errorCount, 0);
+}
+
 TEST_F(Vst3Editor, OpenCloseCyclesLeaveNothingBehind) {
     createParentWindow(kWidth, kHeight);
     PlugFrame frame;

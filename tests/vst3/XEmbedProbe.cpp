@@ -34,4 +34,10 @@ void pressButton(Display* display, bool down) {
     XSync(display, False);
 }
 
+int windowWidth(Display* display, unsigned long window) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes)) return -1;
+    return attributes.width;
+}
+
 } // namespace xprobe

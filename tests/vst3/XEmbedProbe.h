@@ -11,5 +11,7 @@ unsigned long onlyChild(Display* display, unsigned long window);
 // The flags word of the window's _XEMBED_INFO, or -1 without one.
 long xembedFlags(Display* display, unsigned long window);
 void pressButton(Display* display, bool down);
+// The window's width, or -1 when it cannot be read.
+int windowWidth(Display* display, unsigned long window);
 
 } // namespace xprobe

@@ -15,6 +15,8 @@ bool EditorPump::start(v3_plugin_frame** /*frame*/, int /*descriptor*/,
 
 void EditorPump::stop() {}
 
+void EditorPump::watch(int /*descriptor*/) {}
+
 void EditorPump::announceEmbedding(void* /*childWindow*/) {}
 
 } // namespace vst3

@@ -111,6 +111,16 @@ void EditorPump::stop() {
     native_->tick = nullptr;
 }
 
+void EditorPump::watch(int descriptor) {
+    if (!native_->loop) return;
+    v3_run_loop* loop = v3_cpp_obj(native_->loop);
+    auto** events = reinterpret_cast<v3_event_handler**>(&native_->events);
+    if (native_->eventsRegistered) loop->unregister_event_handler(native_->loop, events);
+    native_->eventsRegistered =
+        descriptor >= 0 &&
+        loop->register_event_handler(native_->loop, events, descriptor) == kResultOk;
+}
+
 void EditorPump::announceEmbedding(void* childWindow) {
     if (!childWindow) return;
     Display* display = XOpenDisplay(nullptr);
