@@ -4,33 +4,11 @@
 #include <windows.h>
 
 #include "tests/vst3/Vst3Fixture.h"
+#include "tests/windows/WineInput.h"
 
 namespace {
 
 using lyrehost::vst3host::HandlerCall;
-
-void pump(int milliseconds) {
-    const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(2);
-    } while (static_cast<LONG>(end - GetTickCount()) > 0);
-}
-
-// Real input, one event at a time: wine merges a burst into one move.
-void send(DWORD flags, int x = -1, int y = -1) {
-    if (x >= 0) SetCursorPos(x, y);
-    pump(15);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    if (flags) SendInput(1, &input, sizeof input);
-    pump(15);
-}
 
 int windowsUnder(HWND parent) {
     int count = 0;

@@ -16,6 +16,7 @@
 
 #include "shell/vst2.h"
 #include "tests/windows/TestTime.h"
+#include "tests/windows/WineInput.h"
 
 namespace {
 
@@ -46,18 +47,6 @@ std::wstring widen(const char* text) {
     for (const char* p = text; *p; ++p)
         result += static_cast<wchar_t>(*p == '/' ? '\\' : *p);
     return result;
-}
-
-void pump(int milliseconds) {
-    const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds * testTimeFactor());
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(2);
-    } while (static_cast<LONG>(end - GetTickCount()) > 0);
 }
 
 class EditorUnderWine : public ::testing::Test {
@@ -107,16 +96,6 @@ class EditorUnderWine : public ::testing::Test {
             effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0);
             pump(10);
         } while (static_cast<LONG>(end - GetTickCount()) > 0);
-    }
-    // Real input, one event at a time: wine merges a burst into one move.
-    void send(DWORD flags, int x = -1, int y = -1) {
-        if (x >= 0) SetCursorPos(x, y);
-        pump(15);
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dwFlags = flags;
-        if (flags) SendInput(1, &input, sizeof input);
-        pump(15);
     }
     void key(WORD vk, bool down) {
         INPUT input{};
