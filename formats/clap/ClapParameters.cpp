@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "engine/FactoryPrograms.h"
-#include "engine/ParameterMapping.h"
 #include "engine/ParameterText.h"
 #include "engine/Parameters.h"
 #include "formats/common/EffectDriver.h"
@@ -46,16 +45,12 @@ bool parameterInfo(uint32_t index, clap_param_info_t& info) {
 }
 
 double normalizedValue(clap_id id, double value) {
-    if (std::isnan(value)) value = 0.0;
-    if (id == static_cast<clap_id>(kTranspose))
-        return (std::clamp(std::round(value), -kHalfRange, kHalfRange) + kHalfRange) /
-               lyreformat::kTransposeSteps;
-    return std::clamp(value, 0.0, 1.0);
+    if (id == static_cast<clap_id>(kTranspose)) return lyreformat::transposeNormalized(value);
+    return std::isnan(value) ? 0.0 : std::clamp(value, 0.0, 1.0);
 }
 
 double clapValue(clap_id id, float normalized) {
-    if (id == static_cast<clap_id>(kTranspose))
-        return mapping::transposeStep(normalized) - kHalfRange;
+    if (id == static_cast<clap_id>(kTranspose)) return lyreformat::transposeSemitones(normalized);
     return normalized;
 }
 

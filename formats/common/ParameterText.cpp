@@ -9,6 +9,7 @@
 #include <limits>
 #include <string>
 
+#include "engine/ParameterMapping.h"
 #include "engine/ParameterText.h"
 #include "engine/Parameters.h"
 
@@ -110,6 +111,16 @@ std::optional<double> typedValue(int32_t index, const char* text) {
         return static_cast<double>(best) / kTransposeSteps;
     }
     return nearestContinuous(index, *target);
+}
+
+double transposeNormalized(double semitones) {
+    constexpr double kHalf = kTransposeSteps / 2;
+    if (std::isnan(semitones)) semitones = 0.0;
+    return (std::clamp(std::round(semitones), -kHalf, kHalf) + kHalf) / kTransposeSteps;
+}
+
+double transposeSemitones(float normalized) {
+    return mapping::transposeStep(normalized) - kTransposeSteps / 2;
 }
 
 } // namespace lyreformat

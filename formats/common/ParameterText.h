@@ -19,4 +19,8 @@ std::string valueText(int32_t index, double value);
 // normalised value whose text is nearest to it. Nothing for text that is no such value.
 std::optional<double> typedValue(int32_t index, const char* text);
 
+// Transpose as the newer interfaces show it, whole semitones from -24 to +24, and back.
+double transposeNormalized(double semitones);
+double transposeSemitones(float normalized);
+
 } // namespace lyreformat
