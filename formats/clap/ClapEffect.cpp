@@ -193,6 +193,9 @@ const void* ClapEffect::extension(const char* id) const {
     if (!std::strcmp(id, CLAP_EXT_STATE)) return &kStateExtension;
     if (!std::strcmp(id, CLAP_EXT_AUDIO_PORTS)) return &kAudioPortsExtension;
     if (!std::strcmp(id, CLAP_EXT_LATENCY)) return &kLatencyExtension;
+    if (!std::strcmp(id, CLAP_EXT_GUI)) return driver_.hasEditor() ? &kGuiExtension : nullptr;
+    if (!std::strcmp(id, CLAP_EXT_TIMER_SUPPORT)) return &kTimerExtension;
+    if (!std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT)) return &kPosixFdExtension;
     return nullptr;
 }
 

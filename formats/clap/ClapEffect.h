@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "formats/clap/ClapGui.h"
 #include "formats/common/EffectDriver.h"
 
 namespace lyreclap {
@@ -46,6 +47,7 @@ class ClapEffect final : private lyreformat::EditListener {
     bool load(const clap_istream_t& stream);
 
     uint32_t latency() const { return driver_.latency(); }
+    ClapGui& gui() { return gui_; }
 
   private:
     // The effect's edits: kept per parameter until the next process or flush hands them on.
@@ -64,6 +66,7 @@ class ClapEffect final : private lyreformat::EditListener {
     const clap_host_params_t* hostParams_ = nullptr;
     const clap_host_thread_check_t* threadCheck_ = nullptr;
     lyreformat::EffectDriver driver_{*this};
+    ClapGui gui_{driver_, host_};
     bool active_ = false;
 
     enum Pending : uint32_t { kBegin = 1, kValue = 2, kEnd = 4 };

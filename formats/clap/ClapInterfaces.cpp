@@ -131,7 +131,93 @@ uint32_t CLAP_ABI latencyGet(const clap_plugin_t* plugin) {
     return of(plugin) ? of(plugin)->latency() : 0;
 }
 
+bool CLAP_ABI guiSupported(const clap_plugin_t*, const char* api, bool floating) {
+    return ClapGui::isOurApi(api, floating);
+}
+
+bool CLAP_ABI guiPreferred(const clap_plugin_t*, const char** api, bool* floating) {
+    if (!api || !floating) return false;
+#if defined(_WIN32)
+    *api = CLAP_WINDOW_API_WIN32;
+#else
+    *api = CLAP_WINDOW_API_X11;
+#endif
+    *floating = false;
+    return true;
+}
+
+bool CLAP_ABI guiCreate(const clap_plugin_t* plugin, const char* api, bool floating) {
+    return guarded(false, [&] { return of(plugin) && of(plugin)->gui().create(api, floating); });
+}
+
+void CLAP_ABI guiDestroy(const clap_plugin_t* plugin) {
+    guarded(0, [&] {
+        if (of(plugin)) of(plugin)->gui().destroy();
+        return 0;
+    });
+}
+
+bool CLAP_ABI guiScale(const clap_plugin_t*, double) {
+    return false;
+}
+
+bool CLAP_ABI guiSize(const clap_plugin_t* plugin, uint32_t* width, uint32_t* height) {
+    return width && height &&
+           guarded(false, [&] { return of(plugin) && of(plugin)->gui().size(*width, *height); });
+}
+
+bool CLAP_ABI guiCanResize(const clap_plugin_t*) {
+    return false;
+}
+
+bool CLAP_ABI guiResizeHints(const clap_plugin_t*, clap_gui_resize_hints_t*) {
+    return false;
+}
+
+// A host asking for another size gets the one there is.
+bool CLAP_ABI guiAdjustSize(const clap_plugin_t* plugin, uint32_t* width, uint32_t* height) {
+    return guiSize(plugin, width, height);
+}
+
+bool CLAP_ABI guiSetSize(const clap_plugin_t* plugin, uint32_t width, uint32_t height) {
+    return guarded(false, [&] { return of(plugin) && of(plugin)->gui().setSize(width, height); });
+}
+
+bool CLAP_ABI guiSetParent(const clap_plugin_t* plugin, const clap_window_t* window) {
+    return window &&
+           guarded(false, [&] { return of(plugin) && of(plugin)->gui().setParent(*window); });
+}
+
+bool CLAP_ABI guiSetTransient(const clap_plugin_t*, const clap_window_t*) {
+    return false;
+}
+
+void CLAP_ABI guiSuggestTitle(const clap_plugin_t*, const char*) {}
+
+// Embedded: the host's window shows and hides us.
+bool CLAP_ABI guiShowOrHide(const clap_plugin_t*) {
+    return true;
+}
+
+void CLAP_ABI onTimer(const clap_plugin_t* plugin, clap_id) {
+    guarded(0, [&] {
+        if (of(plugin)) of(plugin)->gui().tick();
+        return 0;
+    });
+}
+
+void CLAP_ABI onFd(const clap_plugin_t* plugin, int, clap_posix_fd_flags_t) {
+    onTimer(plugin, 0);
+}
+
 } // namespace
+
+const clap_plugin_gui_t kGuiExtension = {
+    guiSupported, guiPreferred,    guiCreate,       guiDestroy,    guiScale,
+    guiSize,      guiCanResize,    guiResizeHints,  guiAdjustSize, guiSetSize,
+    guiSetParent, guiSetTransient, guiSuggestTitle, guiShowOrHide, guiShowOrHide};
+const clap_plugin_timer_support_t kTimerExtension = {onTimer};
+const clap_plugin_posix_fd_support_t kPosixFdExtension = {onFd};
 
 const clap_plugin_params_t kParamsExtension = {paramsCount,       paramsInfo,        paramsValue,
                                                paramsValueToText, paramsTextToValue, paramsFlush};

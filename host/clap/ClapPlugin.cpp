@@ -1,10 +1,17 @@
 #include "host/clap/ClapPlugin.h"
 
 #include <clap/ext/thread-check.h>
+#include <clap/ext/timer-support.h>
 #include <clap/plugin-factory.h>
+
+#if !defined(_WIN32)
+#include <poll.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
+
+#include "formats/clap/ClapPosixFd.h"
 
 namespace lyrehost {
 namespace {
@@ -96,7 +103,36 @@ void CLAP_ABI latencyChanged(const clap_host_t*) {}
 void CLAP_ABI markDirty(const clap_host_t*) {}
 void CLAP_ABI request(const clap_host_t*) {}
 
+ClapHostRecord& recordOf(const clap_host_t* host) {
+    return static_cast<ClapPlugin*>(host->host_data)->record();
+}
+bool CLAP_ABI registerTimer(const clap_host_t* host, uint32_t period, clap_id* id) {
+    auto& timers = recordOf(host).timers;
+    *id = timers.empty() ? 1 : timers.rbegin()->first + 1;
+    timers[*id] = period;
+    return true;
+}
+bool CLAP_ABI unregisterTimer(const clap_host_t* host, clap_id id) {
+    return recordOf(host).timers.erase(id) == 1;
+}
+bool CLAP_ABI registerFd(const clap_host_t* host, int fd, clap_posix_fd_flags_t) {
+    recordOf(host).descriptors.push_back(fd);
+    return true;
+}
+bool CLAP_ABI modifyFd(const clap_host_t*, int, clap_posix_fd_flags_t) {
+    return true;
+}
+bool CLAP_ABI unregisterFd(const clap_host_t* host, int fd) {
+    auto& fds = recordOf(host).descriptors;
+    const auto found = std::find(fds.begin(), fds.end(), fd);
+    if (found == fds.end()) return false;
+    fds.erase(found);
+    return true;
+}
+
 const clap_host_params_t kHostParams = {rescan, clear, requestFlush};
+const clap_host_timer_support_t kHostTimers = {registerTimer, unregisterTimer};
+const clap_host_posix_fd_support_t kHostDescriptors = {registerFd, modifyFd, unregisterFd};
 const clap_host_latency_t kHostLatency = {latencyChanged};
 const clap_host_state_t kHostState = {markDirty};
 
@@ -127,6 +163,8 @@ const void* CLAP_ABI ClapPlugin::hostExtension(const clap_host_t* host, const ch
     if (!std::strcmp(id, CLAP_EXT_PARAMS)) return &kHostParams;
     if (!std::strcmp(id, CLAP_EXT_LATENCY)) return &kHostLatency;
     if (!std::strcmp(id, CLAP_EXT_STATE)) return &kHostState;
+    if (!std::strcmp(id, CLAP_EXT_TIMER_SUPPORT)) return &kHostTimers;
+    if (!std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT)) return &kHostDescriptors;
     if (!std::strcmp(id, CLAP_EXT_THREAD_CHECK) && of(host).offerThreadCheck_) return &threadCheck;
     return nullptr;
 }
@@ -281,6 +319,23 @@ std::optional<double> ClapPlugin::textValue(clap_id id, const std::string& text)
     double v = 0.0;
     if (!params_ || !params_->text_to_value(plugin_, id, text.c_str(), &v)) return std::nullopt;
     return v;
+}
+
+void ClapPlugin::runTimersAndDescriptors() {
+    const auto* timers =
+        static_cast<const clap_plugin_timer_support_t*>(extension(CLAP_EXT_TIMER_SUPPORT));
+    const auto* fds =
+        static_cast<const clap_plugin_posix_fd_support_t*>(extension(CLAP_EXT_POSIX_FD_SUPPORT));
+    for (const auto& [id, period] : std::map(record_.timers))
+        if (timers) timers->on_timer(plugin_, id);
+#if !defined(_WIN32)
+    for (int fd : std::vector(record_.descriptors)) {
+        pollfd ready{fd, POLLIN, 0};
+        if (fds && poll(&ready, 1, 0) > 0) fds->on_fd(plugin_, fd, CLAP_POSIX_FD_READ);
+    }
+#else
+    (void)fds;
+#endif
 }
 
 std::vector<uint8_t> ClapPlugin::saveState() const {

@@ -13,6 +13,7 @@
 #include <clap/plugin.h>
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -32,6 +33,10 @@ struct ClapEvent {
 struct ClapHostRecord {
     int rescans = 0;
     int flushRequests = 0;
+    // What the plug-in asked the host to run on its main thread: timer id -> period (ms),
+    // and the descriptors it watches.
+    std::map<clap_id, uint32_t> timers;
+    std::vector<int> descriptors;
 };
 
 class ClapPlugin {
@@ -75,6 +80,10 @@ class ClapPlugin {
     std::optional<double> value(clap_id id) const;
     std::string valueText(clap_id id, double value) const;
     std::optional<double> textValue(clap_id id, const std::string& text) const;
+
+    // The host's main loop for an editor: every registered timer once, then the plug-in's
+    // descriptor callback for each registered descriptor that is readable.
+    void runTimersAndDescriptors();
 
     // Empty when the plug-in saved nothing.
     std::vector<uint8_t> saveState() const;

@@ -4,6 +4,7 @@
 
 #include <clap/events.h>
 
+#include <cmath>
 #include <memory>
 
 #include "host/clap/ClapPlugin.h"

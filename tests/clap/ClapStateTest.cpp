@@ -111,8 +111,20 @@ TEST(ClapRefusals, BadInputChangesNothing) {
     EXPECT_EQ(*clap->value(4), -24.0);
     EXPECT_EQ(*clap->value(2), 0.0);
 
-    // No editor in this build of the interface: no GUI API at all.
-    EXPECT_EQ(clap->extension(CLAP_EXT_GUI), nullptr);
+    // Only this platform's embedded editor; nothing opens before create.
+    const auto* gui = static_cast<const clap_plugin_gui_t*>(clap->extension(CLAP_EXT_GUI));
+    ASSERT_NE(gui, nullptr);
+#if defined(_WIN32)
+    const char *ours = CLAP_WINDOW_API_WIN32, *other = CLAP_WINDOW_API_X11;
+#else
+    const char *ours = CLAP_WINDOW_API_X11, *other = CLAP_WINDOW_API_WIN32;
+#endif
+    const clap_window_t window{ours, {nullptr}};
+    EXPECT_FALSE(gui->set_parent(clap->plugin(), &window));
+    EXPECT_FALSE(gui->is_api_supported(clap->plugin(), CLAP_WINDOW_API_COCOA, false));
+    EXPECT_FALSE(gui->create(clap->plugin(), other, false));
+    EXPECT_FALSE(gui->create(clap->plugin(), ours, true));
+    EXPECT_FALSE(gui->can_resize(clap->plugin()));
     EXPECT_EQ(clap->extension("clap.no-such-thing"), nullptr);
 
     // Main-thread calls from another thread, where the host can tell: refused.
