@@ -14,6 +14,10 @@ int32_t parameterOfPort(uint32_t port) {
     return -1;
 }
 
+uint32_t portOfParameter(int32_t index) {
+    return index == kBypass ? kEnabled : kFirstControl + static_cast<uint32_t>(index);
+}
+
 double normalizedOfPort(uint32_t port, float value) {
     const int32_t index = parameterOfPort(port);
     if (index == kTranspose) return lyreformat::transposeNormalized(value);

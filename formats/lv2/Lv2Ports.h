@@ -7,6 +7,7 @@
 namespace lyrelv2 {
 
 inline constexpr char kPluginUri[] = "https://www.ostrandia.de/plugins/lyrebloom";
+inline constexpr char kUiUri[] = "https://www.ostrandia.de/plugins/lyrebloom#ui";
 inline constexpr char kChunkUri[] = "https://www.ostrandia.de/plugins/lyrebloom#chunk";
 
 inline constexpr uint32_t kInputLeft = 0, kInputRight = 1, kOutputLeft = 2, kOutputRight = 3;
@@ -15,6 +16,8 @@ inline constexpr uint32_t kFirstControl = 4;
 inline constexpr uint32_t kEnabled = 11;
 inline constexpr uint32_t kPortCount = 12;
 
+// The control port of the effect's parameter `index`.
+uint32_t portOfParameter(int32_t index);
 // The effect's parameter for a control port's value: Transpose in semitones, Bypass from
 // the inverted enable switch, the rest as they are.
 int32_t parameterOfPort(uint32_t port);

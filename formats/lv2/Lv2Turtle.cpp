@@ -97,14 +97,21 @@ std::string pluginTurtle() {
             ">\n  a lv2:Plugin, lv2:ReverbPlugin, doap:Project ;\n"
             "  doap:name \"ZEM Lyrebloom\" ;\n  lv2:minorVersion 7 ;\n  lv2:microVersion 1 ;\n"
             "  lv2:optionalFeature lv2:hardRTCapable, urid:map ;\n"
-            "  lv2:extensionData state:interface ;\n  lv2:port ";
+            "  lv2:extensionData state:interface ;\n  ui:ui <" +
+            kUiUri + "> ;\n  lv2:port ";
     text += audioPort(kInputLeft, true, "in_l", "Input L") + ", " +
             audioPort(kInputRight, true, "in_r", "Input R") + ", " +
             audioPort(kOutputLeft, false, "out_l", "Output L") + ", " +
             audioPort(kOutputRight, false, "out_r", "Output R");
     for (uint32_t port = kFirstControl; port < kPortCount; ++port)
         text += ", " + controlPort(port);
-    return text + " .\n";
+    text += " .\n\n";
+    // The editor: embedded in the host's X11 window, one size, kept running by idle calls.
+    text += std::string("<") + kUiUri +
+            ">\n  a ui:X11UI ;\n  lv2:requiredFeature ui:idleInterface ;\n"
+            "  lv2:optionalFeature ui:parent, ui:resize, ui:touch, ui:noUserResize ;\n"
+            "  lv2:extensionData ui:idleInterface .\n";
+    return text;
 }
 
 std::string presetUri(int k) {
@@ -130,6 +137,9 @@ std::string manifestTurtle() {
     std::string text = kPrefixes;
     text += std::string("<") + kPluginUri +
             ">\n  a lv2:Plugin ;\n  lv2:binary <lyrebloom.so> ;\n"
+            "  rdfs:seeAlso <lyrebloom.ttl> .\n\n";
+    text += std::string("<") + kUiUri +
+            ">\n  a ui:X11UI ;\n  ui:binary <lyrebloom_ui.so> ;\n"
             "  rdfs:seeAlso <lyrebloom.ttl> .\n\n";
     for (int k = 0; k < 6; ++k)
         text += presetUri(k) + "\n  a pset:Preset ;\n  lv2:appliesTo <" + kPluginUri +
