@@ -16,21 +16,13 @@ work=$(mktemp -d /tmp/lyre-ardour-lv2-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 # ~/.lv2 is on Ardour's LV2 path; its caches and our stored defaults stay in here too.
 export HOME=$work/home XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
-export LYRE_SESSION_DIR=$work/session
+export LYRE_SESSION_DIR=$work/session LYRE_ARDOUR_DIR=$here
 mkdir -p "$HOME/.lv2" "$XDG_CACHE_HOME" "$XDG_CONFIG_HOME"
 cp -r "$bundle" "$HOME/.lv2/"
 
-fail() { echo "FAIL: $*"; exit 1; }
-run_phase() { # phase
-  local log=$work/$1.log
-  LYRE_PHASE=$1 timeout 180 ardour7-lua "$here/lv2_session.lua" >"$log" 2>&1
-  grep -E "^(instantiated|reopened|rolled|parameter|saved|Error)" "$log"
-  grep -q "^saved $1\$" "$log" || { echo "--- ardour7-lua output"; tail -40 "$log"; fail "phase $1 did not finish"; }
-}
-expect() { # phase, text
-  grep -q "^$2\$" "$work/$1.log" || fail "$1: expected '$2'"
-  echo "ok: $1: $2"
-}
+script=$here/lv2_session.lua
+# shellcheck source=session_phases.sh
+. "$here/session_phases.sh"
 # The chunk in the session's newest saved plug-in state; with a second argument, that program
 # name is renamed in it.
 chunk() { # [from to]

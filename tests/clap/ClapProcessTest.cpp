@@ -54,10 +54,9 @@ TEST(ClapProcess, EventsInsideBlocksAreSampleAccurate) {
         std::vector<lyrehost::ClapEvent> reported;
         ASSERT_EQ(clap->process(io, io, kBlock, events, &reported), CLAP_PROCESS_CONTINUE);
 
-        int at = 0;
         std::size_t next = 0;
         bool switched = false;
-        while (at < kBlock) {
+        splits += processSplit(*vst2, inL, inR, outL, outR, kBlock, [&](int at) {
             for (; next < events.size() && static_cast<int>(events[next].time) <= at; ++next) {
                 const auto& e = events[next];
                 if (e.id == 8) {
@@ -79,13 +78,8 @@ TEST(ClapProcess, EventsInsideBlocksAreSampleAccurate) {
                         if (k == current || i == 0 || i == 1 || i == 7) records[k][i] = x;
                 }
             }
-            const int to = next < events.size() ? static_cast<int>(events[next].time) : kBlock;
-            float* in[2] = {inL.data() + at, inR.data() + at};
-            float* out[2] = {outL.data() + at, outR.data() + at};
-            vst2->processReplacing(in, out, to - at);
-            splits += to < kBlock;
-            at = to;
-        }
+            return next < events.size() ? static_cast<int>(events[next].time) : kBlock;
+        });
         ASSERT_EQ(0, std::memcmp(ioL.data(), outL.data(), kBlock * sizeof(float))) << block;
         ASSERT_EQ(0, std::memcmp(ioR.data(), outR.data(), kBlock * sizeof(float))) << block;
         if (switched) {

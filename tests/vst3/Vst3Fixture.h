@@ -39,6 +39,24 @@ inline std::vector<std::uint8_t> vst2Chunk(lyrehost::Plugin& plugin) {
     return {bytes, bytes + size};
 }
 
+// A block as a VST 2.4 host splits it at change points: `apply(at)` makes every change at or
+// before `at` and returns where the next one is (or `frames`). Returns the number of splits.
+template <class Apply>
+std::size_t processSplit(lyrehost::Plugin& vst2, std::vector<float>& inL, std::vector<float>& inR,
+                         std::vector<float>& outL, std::vector<float>& outR, int frames,
+                         Apply&& apply) {
+    std::size_t splits = 0;
+    for (int at = 0; at < frames;) {
+        const int to = apply(at);
+        float* in[2] = {inL.data() + at, inR.data() + at};
+        float* out[2] = {outL.data() + at, outR.data() + at};
+        vst2.processReplacing(in, out, to - at);
+        splits += to < frames;
+        at = to;
+    }
+    return splits;
+}
+
 // The whole workload through `plugin` (a VST 3 or CLAP one) gives the bytes and texts of the
 // VST 2.4 module driven as such a host can.
 template <class P> void expectWorkloadOfVst2(P& plugin) {
