@@ -44,6 +44,7 @@ class ClapPath {
         data.out_events = &outEvents_;
         plugin_->process(plugin_, &data);
     }
+
   private:
     static uint32_t CLAP_ABI size(const clap_input_events_t* list) {
         return static_cast<uint32_t>(static_cast<ClapPath*>(list->ctx)->events_.size());

@@ -12,13 +12,9 @@ if phase == "save" then
   plugin = new_session_with_plugin(dir, ARDOUR.PluginType.LV2)
   assert(ARDOUR.LuaAPI.set_processor_param(plugin, 2, 0.8125), "cannot set Decay")
   assert(ARDOUR.LuaAPI.set_processor_param(plugin, 4, 7), "cannot set Transpose")
-  roll(2)
-  print("rolled to sample " .. session:transport_sample())
-  print_parameters(plugin)
+  roll_and_print(plugin, 2)
 else
   plugin = reopened_plugin(dir)
-  roll(1)
-  print("rolled to sample " .. session:transport_sample())
-  print_parameters(plugin)
+  roll_and_print(plugin, 1)
 end
 save_and_close(phase)

@@ -13,6 +13,13 @@ function roll(seconds)
   sleep(1)
 end
 
+-- Rolls, then says where the transport got to and prints the parameters.
+function roll_and_print(plugin, seconds)
+  roll(seconds)
+  print("rolled to sample " .. session:transport_sample())
+  print_parameters(plugin)
+end
+
 function print_parameters(plugin)
   for index = 0, 7 do
     print(string.format("parameter %d = %.6f", index, ARDOUR.LuaAPI.get_processor_param(plugin, index)))

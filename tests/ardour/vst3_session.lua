@@ -23,9 +23,7 @@ if phase == "save" then
   load_program(plugin, "High")
   roll(1)
   assert(ARDOUR.LuaAPI.set_processor_param(plugin, 3, 0.375), "cannot set Damp")
-  roll(2)
-  print("rolled to sample " .. session:transport_sample())
-  print_parameters(plugin)
+  roll_and_print(plugin, 2)
 else
   plugin = reopened_plugin(dir)
   roll(1)
