@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include "bench/ClapPath.h"
+#include "bench/Lv2Path.h"
 #include "bench/Vst3Path.h"
 #include "engine/Lyrebloom.h"
 
@@ -54,8 +56,9 @@ void detuneGlide(benchmark::State& s) {
     processBlocks(s, Glide::Detune);
 }
 
-// The two interfaces side by side on one steady workload: VST 2.4 processReplacing through the
-// effect's record, and VST 3 process through the module's factory object.
+// The interfaces side by side on one steady workload: VST 2.4 processReplacing through the
+// effect's record, VST 3 process through the module's factory object, CLAP process and LV2
+// run through their interface objects.
 template <class Path> void throughInterface(benchmark::State& state) {
     const int frames = static_cast<int>(state.range(0));
     constexpr float kRate = 44100.0f;
@@ -97,11 +100,19 @@ void vst2Interface(benchmark::State& s) {
 void vst3Interface(benchmark::State& s) {
     throughInterface<Vst3Path>(s);
 }
+void clapInterface(benchmark::State& s) {
+    throughInterface<ClapPath>(s);
+}
+void lv2Interface(benchmark::State& s) {
+    throughInterface<Lv2Path>(s);
+}
 
 } // namespace
 
 BENCHMARK(vst2Interface)->Arg(32)->Arg(512)->Unit(benchmark::kMicrosecond);
 BENCHMARK(vst3Interface)->Arg(32)->Arg(512)->Unit(benchmark::kMicrosecond);
+BENCHMARK(clapInterface)->Arg(32)->Arg(512)->Unit(benchmark::kMicrosecond);
+BENCHMARK(lv2Interface)->Arg(32)->Arg(512)->Unit(benchmark::kMicrosecond);
 
 // Blocks of 1 and 32 show what each block costs on top of its samples.
 BENCHMARK(steady)->ArgsProduct({{1, 32, 512}, {44100}})->Unit(benchmark::kMicrosecond);

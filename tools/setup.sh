@@ -10,6 +10,9 @@ packages=(
   libxcursor-dev libxtst-dev fonts-liberation
   xvfb xdotool x11-utils zenity python3 python3-cairo
   zam-plugins valgrind
+  # CLAP and LV2 hosts and tools: Qtractor's scanner, lilv's tools, the LV2 validator and
+  # headers, jalv with a JACK server for the LV2 editor.
+  qtractor lilv-utils sordi lv2-dev jalv jackd2
   clang-14 libclang-rt-14-dev ardour
   # The Windows DLLs: mingw-w64 cross compilers (posix threads) and wine to test them.
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686

@@ -9,13 +9,9 @@
 
 #include <atomic>
 #include <cstdint>
-#include <vector>
 
+#include "formats/common/EffectDriver.h"
 #include "formats/vst3/Vst3Abi.h"
-#include "shell/vst2.h"
-
-class AudioEffect;
-class CPresetSystemEffect;
 
 namespace vst3 {
 
@@ -23,16 +19,9 @@ namespace vst3 {
 inline constexpr v3_param_id kProgramParamId = 8;
 inline constexpr int32_t kProgramListId = 1;
 
-// The editor's child window once open, what a run loop watches for its events (-1: none),
-// and the scale it was built at (a new scale builds a new window, whose id and descriptor
-// number the X server and the system may well give out again).
-struct EditorWindow {
-    void* child;
-    int descriptor;
-    double scale;
-};
+using lyreformat::EditorWindow;
 
-class Vst3Effect {
+class Vst3Effect final : private lyreformat::EditListener {
   public:
     // One reference, owned by the caller; null when out of memory.
     static Vst3Effect* create() noexcept;
@@ -103,46 +92,47 @@ class Vst3Effect {
     Vst3Effect(const Vst3Effect&) = delete;
     Vst3Effect& operator=(const Vst3Effect&) = delete;
 
-    static VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                              VstIntPtr value, void* ptr, float opt);
-    VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt);
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                       void* ptr = nullptr, float opt = 0.0f);
-    bool createCore();
-    void applyPoints(v3_process_data& data, int32_t upTo);
-    void processPiece(float* const* in, float* const* out, int32_t from, int32_t to,
-                      v3_process_data& data);
-    void selectProgram(int32_t index);
+    // The effect's edits, as the handler's calls.
+    void automate(int32_t index, float value) override;
+    void beginEdit(int32_t index) override;
+    void endEdit(int32_t index) override;
+    void displayChanged() override;
+    bool resizeEditor(int32_t width, int32_t height) override;
+
     // After a program switch the host asked for: every value as an output change.
     void announceValues(v3_process_data& data);
 
     Face component_, processor_, controller_, units_, requirements_;
     std::atomic<uint32_t> references_{1};
 
-    AudioEffect* core_ = nullptr;
-    AEffect* record_ = nullptr;
-    CPresetSystemEffect* presets_ = nullptr;
+    lyreformat::EffectDriver driver_{*this};
     v3_funknown** context_ = nullptr;
     v3_component_handler** handler_ = nullptr;
     class Vst3View* view_ = nullptr;
-    // Set while the host hands us state: it re-reads every value afterwards by itself.
-    bool quiet_ = false;
     bool active_ = false;
-
-    std::atomic<bool> inputStereo_{true};
     std::atomic<bool> announceValues_{false};
-    // Copies of aliased inputs, sized on the user-interface thread while inactive.
-    std::vector<float> scratch_[2];
 
     // The host's queues of the current block, gathered without allocation.
-    struct Queue {
-        v3_param_value_queue** queue;
-        int32_t id;
-        int32_t count;
-        int32_t next;
+    class Queues final : public lyreformat::ChangePoints {
+      public:
+        explicit Queues(lyreformat::EffectDriver& driver) : driver_(driver) {}
+        void gather(v3_param_changes** changes);
+        bool empty() const { return count_ == 0; }
+        int32_t nextOffset() override;
+        void applyUpTo(int32_t offset) override;
+
+      private:
+        struct Queue {
+            v3_param_value_queue** queue;
+            int32_t id;
+            int32_t count;
+            int32_t next;
+        };
+        lyreformat::EffectDriver& driver_;
+        Queue queues_[8]{};
+        int32_t count_ = 0;
     };
-    Queue queues_[8]{};
-    int32_t queueCount_ = 0;
+    Queues queues_{driver_};
 };
 
 } // namespace vst3

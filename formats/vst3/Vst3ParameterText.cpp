@@ -1,91 +1,19 @@
 #include "formats/vst3/Vst3ParameterText.h"
 
 #include <algorithm>
-#include <bit>
-#include <cctype>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
-#include "engine/ParameterText.h"
-#include "engine/Parameters.h"
+#include "formats/common/ParameterText.h"
 
 namespace vst3 {
 namespace {
 
 constexpr int kString128 = 128;
-constexpr int kTransposeSteps = 48;
-
-std::string trimmed(const char* text) {
-    std::string s = text ? text : "";
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-std::string lowerCase(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-// What the effect shows for `x`, as the number it names (-oo as minus infinity).
-std::optional<double> shownNumber(int32_t index, float x) {
-    char text[64] = {};
-    paramtext::display(index, x, text);
-    const std::string shown = trimmed(text);
-    if (shown == "-oo") return -HUGE_VAL;
-    char* end = nullptr;
-    const double v = std::strtod(shown.c_str(), &end);
-    if (end == shown.c_str()) return std::nullopt;
-    return v;
-}
-
-// Narrow ASCII from UTF-16; anything beyond ASCII cannot be part of a number or unit we show.
-std::optional<std::string> asciiText(const int16_t* text) {
-    std::string s;
-    for (int i = 0; i < kString128 && text[i] != 0; ++i) {
-        if (text[i] < 0 || text[i] > 0x7E) return std::nullopt;
-        s += static_cast<char>(text[i]);
-    }
-    return s;
-}
-
-// "25", "25 %", "25%": the number, if what follows it is nothing or the parameter's unit.
-std::optional<double> typedNumber(int32_t index, const std::string& typed) {
-    const std::string s = trimmed(typed.c_str());
-    if (s == "-oo" || lowerCase(s) == "-inf") return -HUGE_VAL;
-    char* end = nullptr;
-    const double v = std::strtod(s.c_str(), &end);
-    if (end == s.c_str() || !std::isfinite(v)) return std::nullopt;
-    const std::string rest = lowerCase(trimmed(end));
-    if (!rest.empty() && rest != lowerCase(trimmed(paramtext::label(index)))) return std::nullopt;
-    return v;
-}
-
-// The normalised value in [0, 1] whose shown number is nearest to `target`, for a text that
-// never falls as x rises: a bisection over the floats of [0, 1] in bit order.
-double nearestContinuous(int32_t index, double target) {
-    auto shownAt = [&](std::uint32_t bits) {
-        return shownNumber(index, std::bit_cast<float>(bits)).value_or(-HUGE_VAL);
-    };
-    std::uint32_t lo = 0, hi = std::bit_cast<std::uint32_t>(1.0f);
-    if (shownAt(hi) <= target) return 1.0;
-    if (shownAt(lo) >= target) return 0.0;
-    // Invariant: shown(lo) < target <= shown(hi).
-    while (hi - lo > 1) {
-        const std::uint32_t mid = lo + (hi - lo) / 2;
-        (shownAt(mid) < target ? lo : hi) = mid;
-    }
-    const bool lowerIsNearer = target - shownAt(lo) < shownAt(hi) - target;
-    return static_cast<double>(std::bit_cast<float>(lowerIsNearer ? lo : hi));
-}
 
 } // namespace
 
 void toString128(const char* text, int16_t* out) {
-    const std::string s = trimmed(text);
+    const std::string s = lyreformat::trimmed(text);
     const std::size_t n = std::min<std::size_t>(s.size(), kString128 - 1);
     for (std::size_t i = 0; i < n; ++i)
         out[i] = static_cast<int16_t>(static_cast<unsigned char>(s[i]));
@@ -93,39 +21,18 @@ void toString128(const char* text, int16_t* out) {
 }
 
 void valueText(int32_t index, double value, int16_t* out) {
-    char text[64] = {};
-    paramtext::display(index, static_cast<float>(std::clamp(value, 0.0, 1.0)), text);
-    toString128(text, out);
+    toString128(lyreformat::valueText(index, value).c_str(), out);
 }
 
 std::optional<double> typedValue(int32_t index, const int16_t* text) {
-    if (!isParameterIndex(index) || !text) return std::nullopt;
-    const std::optional<std::string> typed = asciiText(text);
-    if (!typed) return std::nullopt;
-    if (index == kBypass) {
-        const std::string word = lowerCase(trimmed(typed->c_str()));
-        char shown[64] = {};
-        for (double x : {0.0, 1.0}) {
-            paramtext::display(kBypass, static_cast<float>(x), shown);
-            if (word == lowerCase(trimmed(shown)) || word == (x == 0.0 ? "0" : "1")) return x;
-        }
-        return std::nullopt;
+    if (!text) return std::nullopt;
+    // Anything beyond ASCII cannot be part of a number or unit we show.
+    std::string typed;
+    for (int i = 0; i < kString128 && text[i] != 0; ++i) {
+        if (text[i] < 0 || text[i] > 0x7E) return std::nullopt;
+        typed += static_cast<char>(text[i]);
     }
-    const std::optional<double> target = typedNumber(index, *typed);
-    if (!target) return std::nullopt;
-    if (index == kTranspose) {
-        // The step whose text is nearest: every step's own value is step / 48.
-        int best = 0;
-        for (int step = 1; step <= kTransposeSteps; ++step) {
-            const double x = static_cast<double>(step) / kTransposeSteps;
-            const double bestX = static_cast<double>(best) / kTransposeSteps;
-            if (std::fabs(*shownNumber(index, static_cast<float>(x)) - *target) <
-                std::fabs(*shownNumber(index, static_cast<float>(bestX)) - *target))
-                best = step;
-        }
-        return static_cast<double>(best) / kTransposeSteps;
-    }
-    return nearestContinuous(index, *target);
+    return lyreformat::typedValue(index, typed.c_str());
 }
 
 } // namespace vst3

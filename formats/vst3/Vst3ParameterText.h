@@ -1,6 +1,4 @@
-// Parameter texts for VST 3 hosts: the effect's own names, labels and value texts without the
-// padding spaces a VST 2.4 host expects, as UTF-16, and typed values read back into the
-// normalised value whose text is nearest to them.
+// The interface-neutral parameter texts as VST 3's String128 (UTF-16).
 #pragma once
 
 #include <cstdint>
@@ -14,8 +12,8 @@ void toString128(const char* text, int16_t* out);
 // The effect's text for `index` at normalised `value`, as a String128.
 void valueText(int32_t index, double value, int16_t* out);
 
-// Reads a number typed in the parameter's own unit (the unit may follow it) and returns the
-// normalised value whose text is nearest to it. Nothing for text that is no such value.
+// A typed String128 read back into the normalised value nearest to it; nothing for text that
+// is no such value.
 std::optional<double> typedValue(int32_t index, const int16_t* text);
 
 } // namespace vst3

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -175,6 +176,76 @@ class Vst3Driver : public Driver {
     lyrehost::Vst3Plugin& plugin_;
     lyrehost::vst3host::ParamChanges pending_;
     int pendingPoints_ = 0;
+    float rate_ = 44100.0f;
+    VstInt32 maxBlock_ = kLongestBlock;
+};
+
+// As the VST 3 driver: changes between blocks arrive as events at time 0 of the next block,
+// anything else first delivers what is pending through params.flush. Values are the host's
+// CLAP values: Transpose in whole semitones, the rest as they are.
+class ClapDriver : public Driver {
+  public:
+    explicit ClapDriver(lyrehost::ClapPlugin& plugin) : plugin_(plugin) {}
+    void start(float rate, VstInt32 maxBlock) override {
+        rate_ = rate;
+        maxBlock_ = maxBlock;
+        plugin_.activate(rate, static_cast<uint32_t>(maxBlock));
+    }
+    void changeRate(float rate) override {
+        flush();
+        start(rate, maxBlock_);
+    }
+    void reset() override {
+        flush();
+        plugin_.activate(rate_, static_cast<uint32_t>(maxBlock_));
+    }
+    void stop() override {
+        flush();
+        plugin_.deactivate();
+    }
+    void setParameter(VstInt32 index, float value) override {
+        pending_.push_back(
+            {CLAP_EVENT_PARAM_VALUE, 0, static_cast<clap_id>(index), clapValue(index, value)});
+        if (pending_.size() >= 4096) flush();
+    }
+    float getParameter(VstInt32 index) override {
+        for (auto e = pending_.rbegin(); e != pending_.rend(); ++e)
+            if (e->id == static_cast<clap_id>(index)) return normalized(index, e->value);
+        return normalized(index, plugin_.value(static_cast<clap_id>(index)).value_or(0.0));
+    }
+    std::vector<unsigned char> getChunk() override {
+        flush();
+        return plugin_.saveState();
+    }
+    void setChunk(std::vector<unsigned char>& chunk) override {
+        flush();
+        plugin_.loadState(chunk);
+    }
+    void setOutputMono(bool /*mono*/) override {}
+    void process(float** inputs, float** outputs, VstInt32 frames) override {
+        plugin_.process(inputs, outputs, static_cast<uint32_t>(frames), pending_);
+        pending_.clear();
+    }
+    std::string display(VstInt32 index, float value) override {
+        return plugin_.valueText(static_cast<clap_id>(index), clapValue(index, value));
+    }
+
+  private:
+    static constexpr VstInt32 kTranspose = 4;
+    static double clapValue(VstInt32 index, float value) {
+        return index == kTranspose ? std::floor(48.0 * value + 0.5) - 24.0 : value;
+    }
+    static float normalized(VstInt32 index, double value) {
+        return static_cast<float>(index == kTranspose ? (value + 24.0) / 48.0 : value);
+    }
+    void flush() {
+        if (pending_.empty()) return;
+        plugin_.flush(pending_);
+        pending_.clear();
+    }
+
+    lyrehost::ClapPlugin& plugin_;
+    std::vector<lyrehost::ClapEvent> pending_;
     float rate_ = 44100.0f;
     VstInt32 maxBlock_ = kLongestBlock;
 };
@@ -356,6 +427,12 @@ WorkloadTotals runWorkload(lyrehost::Plugin& plugin, const WorkloadOptions& opti
 WorkloadTotals runWorkload(lyrehost::Vst3Plugin& plugin, WorkloadOptions options) {
     options.asVst3Host = true;
     Vst3Driver driver(plugin);
+    return Session(driver, options).run();
+}
+
+WorkloadTotals runWorkload(lyrehost::ClapPlugin& plugin, WorkloadOptions options) {
+    options.asVst3Host = true;
+    ClapDriver driver(plugin);
     return Session(driver, options).run();
 }
 

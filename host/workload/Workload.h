@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "host/Plugin.h"
+#include "host/clap/ClapPlugin.h"
 #include "host/vst3/Vst3Plugin.h"
 #include "host/workload/ByteHash.h"
 
@@ -48,5 +49,8 @@ struct WorkloadTotals {
 WorkloadTotals runWorkload(lyrehost::Plugin& plugin, const WorkloadOptions& options);
 // The VST 3 plug-in must be loaded and not started; the session runs with asVst3Host set.
 WorkloadTotals runWorkload(lyrehost::Vst3Plugin& plugin, WorkloadOptions options);
+// The CLAP plug-in must be loaded and not activated; the session runs with asVst3Host set
+// (the same limits hold for a CLAP host).
+WorkloadTotals runWorkload(lyrehost::ClapPlugin& plugin, WorkloadOptions options);
 
 } // namespace lyreworkload

@@ -15,7 +15,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: lyrebloom-workload MODULE [--raw FILE] [--x87-precision 24|53|64] [--seed N]\n"
     "                          [--as-vst3-host]\n"
-    "  MODULE               a VST 2.4 module, or a VST 3 bundle or module (name ends in .vst3)\n"
+    "  MODULE               a VST 2.4 module, a VST 3 bundle or module (name ends in .vst3)\n"
+    "                       or a CLAP module (name ends in .clap)\n"
     "  --raw FILE           also write every output frame (left, right) as raw floats\n"
     "  --x87-precision N    run the session with the x87 unit at N bits, as a host may leave it\n"
     "  --seed N             another random session (the default one is what builds compare)\n"
@@ -62,10 +63,18 @@ int main(int argc, char** argv) {
             return 2;
         }
 
-        const bool vst3 = module.size() > 5 && module.compare(module.size() - 5, 5, ".vst3") == 0;
+        auto endsWith = [&](const char* suffix) {
+            const std::string s = suffix;
+            return module.size() > s.size() &&
+                   module.compare(module.size() - s.size(), s.size(), s) == 0;
+        };
+        const bool vst3 = endsWith(".vst3"), clap = endsWith(".clap");
         lyrehost::Plugin plugin;
         lyrehost::Vst3Plugin plugin3;
-        if (const std::string error = vst3 ? plugin3.load(module) : plugin.load(module);
+        lyrehost::ClapPlugin pluginClap;
+        if (const std::string error = clap   ? pluginClap.load(module)
+                                      : vst3 ? plugin3.load(module)
+                                             : plugin.load(module);
             !error.empty())
             return fail(error);
         std::FILE* raw = nullptr;
@@ -75,10 +84,12 @@ int main(int argc, char** argv) {
         }
         options.raw = raw;
         const lyreworkload::WorkloadTotals totals =
-            vst3 ? lyreworkload::runWorkload(plugin3, options)
-                 : lyreworkload::runWorkload(plugin, options);
+            clap   ? lyreworkload::runWorkload(pluginClap, options)
+            : vst3 ? lyreworkload::runWorkload(plugin3, options)
+                   : lyreworkload::runWorkload(plugin, options);
         plugin.unload();
         plugin3.unload();
+        pluginClap.unload();
         const bool closed = !raw || std::fclose(raw) == 0;
 
         std::printf("input %s\n", totals.input.hex().c_str());

@@ -18,10 +18,12 @@ work=$(mktemp -d /tmp/lyre-ardour3-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 # ~/.vst3 is where Ardour looks first; its caches and our stored defaults stay in here too.
 export HOME=$work/home XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
-export LYRE_SESSION_DIR=$work/session
+export LYRE_SESSION_DIR=$work/session LYRE_ARDOUR_DIR=$here
 mkdir -p "$HOME/.vst3" "$XDG_CACHE_HOME" "$XDG_CONFIG_HOME"
 
-fail() { echo "FAIL: $*"; exit 1; }
+script=$here/vst3_session.lua
+# shellcheck source=session_phases.sh
+. "$here/session_phases.sh"
 
 copy=$HOME/.vst3/$(basename "$bundle")
 cp -r "$bundle" "$copy"
@@ -39,16 +41,6 @@ for field in 'uid="5653545A6D4C797A656D206C79726562"' 'name="ZEM Lyrebloom"' \
 done
 echo "ok: the cache lists the plug-in"
 
-run_phase() { # phase
-  local log=$work/$1.log
-  LYRE_PHASE=$1 timeout 180 ardour7-lua "$here/vst3_session.lua" >"$log" 2>&1
-  grep -E "^(instantiated|reopened|rolled|program|parameter|after|saved|Error)" "$log"
-  grep -q "^saved $1\$" "$log" || { echo "--- ardour7-lua output"; tail -40 "$log"; fail "phase $1 did not finish"; }
-}
-expect() { # phase, text
-  grep -q "^$2\$" "$work/$1.log" || fail "$1: expected '$2'"
-  echo "ok: $1: $2"
-}
 
 echo "== session: instantiate, edit, switch program, edit, roll, save"
 run_phase save

@@ -160,25 +160,33 @@ class CrossPlatform : public testing::Test {
         return (fs::path(SCRATCH_DIR) / "reference-vst3.raw").string();
     }
 
-    // The DLL's workload against Linux; with `vst3`, the bundle's module for this target
-    // against the Linux module driven as a VST 3 host drives it.
+    // The DLL's workload against Linux; through the VST 3 bundle's module or the CLAP module
+    // of this target, against the Linux module driven as a VST 3 host drives it (a CLAP host
+    // can give the same session).
+    enum class Via { vst2, vst3, clap };
     void workloadMatches(std::uint16_t machine, const char* arch, const char* precision,
-                         bool vst3 = false) {
+                         Via via = Via::vst2) {
         const std::optional<WindowsBuild> build = windowsBuild(machine, arch);
         if (!build) GTEST_SKIP() << skipReason_;
         const fs::path bundle = build->dll.parent_path() / "ZEM Lyrebloom.vst3";
-        const fs::path bundleModule = bundle / "Contents" /
-                                      (machine == 0x14C ? "x86-win" : "x86_64-win") /
-                                      "ZEM Lyrebloom.vst3";
-        if (vst3 && !fs::exists(bundleModule))
-            GTEST_SKIP() << "no " << bundleModule << " in the Windows build";
+        const fs::path clap = build->dll.parent_path() / "ZEM Lyrebloom.clap";
+        const fs::path module = via == Via::clap ? clap
+                                : via == Via::vst3
+                                    ? bundle / "Contents" /
+                                          (machine == 0x14C ? "x86-win" : "x86_64-win") /
+                                          "ZEM Lyrebloom.vst3"
+                                    : build->dll;
+        if (!fs::exists(module)) GTEST_SKIP() << "no " << module << " in the Windows build";
+        const bool vst3 = via != Via::vst2;
         const ToolRun& reference = vst3 ? linuxVst3Reference() : linuxWorkload();
         ASSERT_EQ(reference.status, 0) << reference.output;
-        const fs::path raw =
-            fs::path(SCRATCH_DIR) / (std::string(arch) + (vst3 ? "-vst3.raw" : ".raw"));
+        const char* suffix = via == Via::clap ? "-clap.raw" : vst3 ? "-vst3.raw" : ".raw";
+        const fs::path raw = fs::path(SCRATCH_DIR) / (std::string(arch) + suffix);
         std::vector<std::string> arguments = {build->workload.string(),
-                                              windowsPath(vst3 ? bundle : build->dll), "--raw",
-                                              windowsPath(raw)};
+                                              windowsPath(via == Via::vst3   ? bundle
+                                                          : via == Via::clap ? clap
+                                                                             : build->dll),
+                                              "--raw", windowsPath(raw)};
         if (precision) arguments.insert(arguments.end(), {"--x87-precision", precision});
         const ToolRun windowsRun = windows(arch, arguments);
         ASSERT_EQ(windowsRun.status, 0) << windowsRun.output;
@@ -257,13 +265,19 @@ TEST_F(CrossPlatform, X64DerivedValuesAndTextsMatchLinuxAtEveryX87Precision) {
     derivedValuesMatch(kX64, "win64");
 }
 TEST_F(CrossPlatform, X86Vst3RendersTheWorkloadBitForBitAsLinux) {
-    workloadMatches(kX86, "win32", nullptr, true);
+    workloadMatches(kX86, "win32", nullptr, Via::vst3);
 }
 TEST_F(CrossPlatform, X86Vst3RendersTheSameAtTheHosts24BitX87Precision) {
-    workloadMatches(kX86, "win32", "24", true);
+    workloadMatches(kX86, "win32", "24", Via::vst3);
 }
 TEST_F(CrossPlatform, X64Vst3RendersTheWorkloadBitForBitAsLinux) {
-    workloadMatches(kX64, "win64", nullptr, true);
+    workloadMatches(kX64, "win64", nullptr, Via::vst3);
+}
+TEST_F(CrossPlatform, X86ClapRendersTheWorkloadBitForBitAsLinux) {
+    workloadMatches(kX86, "win32", nullptr, Via::clap);
+}
+TEST_F(CrossPlatform, X64ClapRendersTheWorkloadBitForBitAsLinux) {
+    workloadMatches(kX64, "win64", nullptr, Via::clap);
 }
 
 } // namespace

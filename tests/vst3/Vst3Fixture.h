@@ -9,6 +9,7 @@
 
 #include "host/Plugin.h"
 #include "host/vst3/Vst3Plugin.h"
+#include "host/workload/Workload.h"
 
 inline std::unique_ptr<lyrehost::Vst3Plugin> loadBundle() {
     auto plugin = std::make_unique<lyrehost::Vst3Plugin>();
@@ -36,4 +37,39 @@ inline std::vector<std::uint8_t> vst2Chunk(lyrehost::Plugin& plugin) {
     if (size <= 0 || !data) return {};
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     return {bytes, bytes + size};
+}
+
+// A block as a VST 2.4 host splits it at change points: `apply(at)` makes every change at or
+// before `at` and returns where the next one is (or `frames`). Returns the number of splits.
+template <class Apply>
+std::size_t processSplit(lyrehost::Plugin& vst2, std::vector<float>& inL, std::vector<float>& inR,
+                         std::vector<float>& outL, std::vector<float>& outR, int frames,
+                         Apply&& apply) {
+    std::size_t splits = 0;
+    for (int at = 0; at < frames;) {
+        const int to = apply(at);
+        float* in[2] = {inL.data() + at, inR.data() + at};
+        float* out[2] = {outL.data() + at, outR.data() + at};
+        vst2.processReplacing(in, out, to - at);
+        splits += to < frames;
+        at = to;
+    }
+    return splits;
+}
+
+// The whole workload through `plugin` (a VST 3 or CLAP one) gives the bytes and texts of the
+// VST 2.4 module driven as such a host can.
+template <class P> void expectWorkloadOfVst2(P& plugin) {
+    auto vst2 = loadVst2();
+    lyreworkload::WorkloadOptions options;
+    options.asVst3Host = true;
+    const lyreworkload::WorkloadTotals expected = lyreworkload::runWorkload(*vst2, options);
+    const lyreworkload::WorkloadTotals got = lyreworkload::runWorkload(plugin, options);
+    EXPECT_GT(got.parameterChanges, 1000u);
+    EXPECT_GT(got.programSwitches, 10u);
+    EXPECT_GT(got.sampleRates, 2u);
+    EXPECT_EQ(got.frames, expected.frames);
+    EXPECT_EQ(got.output.hex(), expected.output.hex());
+    EXPECT_EQ(got.texts.hex(), expected.texts.hex());
+    EXPECT_EQ(got.textCount, expected.textCount);
 }

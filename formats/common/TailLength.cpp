@@ -1,11 +1,11 @@
-#include "formats/vst3/Vst3Tail.h"
+#include "formats/common/TailLength.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "engine/ParameterMapping.h"
 
-namespace vst3 {
+namespace lyreformat {
 
 std::uint32_t tailSampleCount(float decay, float sampleRate) {
     constexpr double kLowestHz = 103.826174; // 110 Hz less 100 cents
@@ -19,4 +19,4 @@ std::uint32_t tailSampleCount(float decay, float sampleRate) {
     return static_cast<std::uint32_t>(std::min(samples, 2147483647.0));
 }
 
-} // namespace vst3
+} // namespace lyreformat

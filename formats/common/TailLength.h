@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace vst3 {
+namespace lyreformat {
 
 // Samples until the slowest string has fallen by 120 dB at the given Decay, before damping
 // (which only shortens it). The loop gain is set so that a string loses the same level per
@@ -12,4 +12,4 @@ namespace vst3 {
 // least.
 std::uint32_t tailSampleCount(float decay, float sampleRate);
 
-} // namespace vst3
+} // namespace lyreformat

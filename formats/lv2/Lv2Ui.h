@@ -1,0 +1,44 @@
+// The editor as an LV2 X11 UI. An LV2 UI does not reach the plug-in instance, so the UI runs
+// an effect of its own as the editor's model: the host's port values are set into it, and
+// whatever changes it (a knob, a program, a memory) goes back to the host as port writes,
+// with touch around knob gestures where the host offers it.
+#pragma once
+
+#include <lv2/ui/ui.h>
+
+#include "formats/common/EffectDriver.h"
+#include "formats/lv2/Lv2Ports.h"
+
+namespace lyrelv2 {
+
+class Lv2Ui final : private lyreformat::EditListener {
+  public:
+    Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller,
+          const LV2_Feature* const* features);
+    ~Lv2Ui();
+    Lv2Ui(const Lv2Ui&) = delete;
+    Lv2Ui& operator=(const Lv2Ui&) = delete;
+    // Opens the editor in the host's window; the child window's ID in `widget`.
+    bool open(LV2UI_Widget* widget);
+    void portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
+    int idle();
+
+  private:
+    void automate(int32_t index, float value) override;
+    void beginEdit(int32_t index) override;
+    void endEdit(int32_t index) override;
+    void displayChanged() override;
+    void write(uint32_t port, float value);
+
+    LV2UI_Write_Function write_;
+    LV2UI_Controller controller_;
+    void* parent_ = nullptr;
+    const LV2UI_Resize* resize_ = nullptr;
+    const LV2UI_Touch* touch_ = nullptr;
+    lyreformat::EffectDriver driver_{*this};
+    bool open_ = false;
+    // The host's value of each control port as last heard or written.
+    float hostValues_[kPortCount]{};
+};
+
+} // namespace lyrelv2

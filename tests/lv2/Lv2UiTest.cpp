@@ -1,0 +1,122 @@
+// The LV2 UI module in a window of our host on a real X server, as jalv or Ardour host it:
+// ui:parent, ui:resize and ui:touch offered, idle called; a knob drag with XTest heard as
+// touch and port writes.
+#include <lv2/ui/ui.h>
+
+#include <chrono>
+#include <thread>
+
+#include "XDisplayFixture.h"
+#include "XEmbedProbe.h"
+#include "host/SharedLibrary.h"
+
+namespace {
+
+constexpr int kWidth = 320, kHeight = 257;
+constexpr uint32_t kDecayPort = 6;
+
+struct Write {
+    uint32_t port;
+    float value;
+};
+
+class Lv2Ui : public XDisplayFixture {
+  protected:
+    void SetUp() override {
+        XDisplayFixture::SetUp();
+        if (IsSkipped()) return;
+        ASSERT_EQ(library.open(LYREBLOOM_LV2_BUNDLE "/lyrebloom_ui.so"), "");
+        auto entry = reinterpret_cast<const LV2UI_Descriptor* (*)(uint32_t)>(
+            library.symbol("lv2ui_descriptor"));
+        ASSERT_NE(entry, nullptr);
+        descriptor = entry(0);
+        ASSERT_NE(descriptor, nullptr);
+        idle = static_cast<const LV2UI_Idle_Interface*>(
+            descriptor->extension_data(LV2_UI__idleInterface));
+        ASSERT_NE(idle, nullptr);
+    }
+    void run(LV2UI_Handle ui, int ms) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (std::chrono::steady_clock::now() < end) {
+            ASSERT_EQ(idle->idle(ui), 0);
+            sync();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    static void writePort(LV2UI_Controller self, uint32_t port, uint32_t size, uint32_t format,
+                          const void* buffer) {
+        EXPECT_EQ(size, sizeof(float));
+        EXPECT_EQ(format, 0u);
+        static_cast<Lv2Ui*>(self)->writes.push_back({port, *static_cast<const float*>(buffer)});
+    }
+    static int resize(LV2UI_Feature_Handle self, int width, int height) {
+        static_cast<Lv2Ui*>(self)->size = {width, height};
+        return 0;
+    }
+    static void touch(LV2UI_Feature_Handle self, uint32_t port, bool grabbed) {
+        static_cast<Lv2Ui*>(self)->touches.emplace_back(port, grabbed);
+    }
+
+    lyrehost::SharedLibrary library;
+    const LV2UI_Descriptor* descriptor = nullptr;
+    const LV2UI_Idle_Interface* idle = nullptr;
+    std::vector<Write> writes;
+    std::vector<std::pair<uint32_t, bool>> touches;
+    std::pair<int, int> size{0, 0};
+};
+
+TEST_F(Lv2Ui, EmbedsAndReportsAKnobDragAsTouchAndWrites) {
+    createParentWindow(kWidth, kHeight);
+    LV2UI_Resize resizer{this, resize};
+    LV2UI_Touch toucher{this, touch};
+    const LV2_Feature parentFeature{LV2_UI__parent, reinterpret_cast<void*>(parent)};
+    const LV2_Feature resizeFeature{LV2_UI__resize, &resizer};
+    const LV2_Feature touchFeature{LV2_UI__touch, &toucher};
+    const LV2_Feature* features[] = {&parentFeature, &resizeFeature, &touchFeature, nullptr};
+    LV2UI_Widget widget = nullptr;
+    // Another plug-in's URI, or no parent window: no UI.
+    EXPECT_EQ(descriptor->instantiate(descriptor, "urn:other", LYREBLOOM_LV2_BUNDLE, writePort,
+                                      this, &widget, features),
+              nullptr);
+    const LV2_Feature* none[] = {nullptr};
+    EXPECT_EQ(descriptor->instantiate(descriptor, "https://www.ostrandia.de/plugins/lyrebloom",
+                                      LYREBLOOM_LV2_BUNDLE, writePort, this, &widget, none),
+              nullptr);
+    EXPECT_EQ(childCount(parent), 0);
+
+    LV2UI_Handle ui =
+        descriptor->instantiate(descriptor, "https://www.ostrandia.de/plugins/lyrebloom",
+                                LYREBLOOM_LV2_BUNDLE, writePort, this, &widget, features);
+    ASSERT_NE(ui, nullptr);
+    EXPECT_EQ(reinterpret_cast<unsigned long>(widget), xprobe::onlyChild(display, parent));
+    EXPECT_EQ(size, std::make_pair(kWidth, kHeight));
+    // The host's values arrive as port events: no writes back.
+    const float decay = 0.25f;
+    descriptor->port_event(ui, kDecayPort, sizeof decay, 0, &decay);
+    run(ui, 200);
+    EXPECT_TRUE(writes.empty());
+
+    moveTo(parent, 72, 100);
+    xprobe::pressButton(display, true);
+    run(ui, 60);
+    for (int y = 96; y >= 70; y -= 4) {
+        moveTo(parent, 72, y);
+        run(ui, 30);
+    }
+    xprobe::pressButton(display, false);
+    run(ui, 100);
+    ASSERT_EQ(touches.size(), 2u);
+    EXPECT_EQ(touches.front(), std::make_pair(kDecayPort, true));
+    EXPECT_EQ(touches.back(), std::make_pair(kDecayPort, false));
+    ASSERT_GE(writes.size(), 2u);
+    for (const Write& write : writes)
+        EXPECT_EQ(write.port, kDecayPort);
+    EXPECT_GT(writes.back().value, decay);
+
+    descriptor->cleanup(ui);
+    sync();
+    EXPECT_EQ(childCount(parent), 0);
+    EXPECT_EQ(errorCount, 0);
+}
+
+} // namespace
