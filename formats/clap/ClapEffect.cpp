@@ -183,6 +183,11 @@ void ClapEffect::endEdit(int32_t index) {
     if (hostParams_) hostParams_->request_flush(host_);
 }
 
+bool ClapEffect::resizeEditor(int32_t width, int32_t height) {
+    return width > 0 && height > 0 &&
+           gui_.requestResize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+}
+
 void ClapEffect::displayChanged() {
     if (hostParams_) hostParams_->rescan(host_, CLAP_PARAM_RESCAN_VALUES);
 }

@@ -55,6 +55,7 @@ class ClapEffect final : private lyreformat::EditListener {
     void beginEdit(int32_t index) override;
     void endEdit(int32_t index) override;
     void displayChanged() override;
+    bool resizeEditor(int32_t width, int32_t height) override;
 
     bool onMainThread() const;
     // Applies the host's events of one block in time order; also used for a flush.

@@ -29,10 +29,16 @@ class ClapGui {
     bool setParent(const clap_window_t& window);
     // The host's timer or our descriptor: the editor reads its events and redraws.
     void tick();
+    // The host's scale for the editor (its screen's density); false when refused.
+    bool setScale(double scale);
+    // The editor wants a new size: the host decides.
+    bool requestResize(uint32_t width, uint32_t height);
 
   private:
     void startPump(int descriptor);
     void stopPump();
+    // A new scale builds the editor's window again, with a connection of its own: watch that.
+    void followEditorWindow();
 
     lyreformat::EffectDriver& driver_;
     const clap_host_t* host_;
@@ -43,6 +49,7 @@ class ClapGui {
     bool timerRegistered_ = false;
     clap_id timer_ = CLAP_INVALID_ID;
     int descriptor_ = -1;
+    double builtAt_ = 0.0;
 };
 
 } // namespace lyreclap

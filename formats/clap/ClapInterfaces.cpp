@@ -157,8 +157,8 @@ void CLAP_ABI guiDestroy(const clap_plugin_t* plugin) {
     });
 }
 
-bool CLAP_ABI guiScale(const clap_plugin_t*, double) {
-    return false;
+bool CLAP_ABI guiScale(const clap_plugin_t* plugin, double scale) {
+    return guarded(false, [&] { return of(plugin) && of(plugin)->gui().setScale(scale); });
 }
 
 bool CLAP_ABI guiSize(const clap_plugin_t* plugin, uint32_t* width, uint32_t* height) {

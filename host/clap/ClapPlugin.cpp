@@ -1,5 +1,6 @@
 #include "host/clap/ClapPlugin.h"
 
+#include <clap/ext/gui.h>
 #include <clap/ext/thread-check.h>
 #include <clap/ext/timer-support.h>
 #include <clap/plugin-factory.h>
@@ -117,6 +118,7 @@ bool CLAP_ABI unregisterTimer(const clap_host_t* host, clap_id id) {
 }
 bool CLAP_ABI registerFd(const clap_host_t* host, int fd, clap_posix_fd_flags_t) {
     recordOf(host).descriptors.push_back(fd);
+    ++recordOf(host).descriptorRegistrations;
     return true;
 }
 bool CLAP_ABI modifyFd(const clap_host_t*, int, clap_posix_fd_flags_t) {
@@ -130,10 +132,25 @@ bool CLAP_ABI unregisterFd(const clap_host_t* host, int fd) {
     return true;
 }
 
+void CLAP_ABI guiResizeHintsChanged(const clap_host_t*) {}
+bool CLAP_ABI guiRequestResize(const clap_host_t* host, uint32_t width, uint32_t height) {
+    ClapHostRecord& record = recordOf(host);
+    ++record.resizeRequests;
+    record.resizeWidth = width;
+    record.resizeHeight = height;
+    return !record.refuseResize;
+}
+bool CLAP_ABI guiRequestShowOrHide(const clap_host_t*) {
+    return false;
+}
+void CLAP_ABI guiClosed(const clap_host_t*, bool) {}
+
 const clap_host_params_t kHostParams = {rescan, clear, requestFlush};
 const clap_host_timer_support_t kHostTimers = {registerTimer, unregisterTimer};
 const clap_host_posix_fd_support_t kHostDescriptors = {registerFd, modifyFd, unregisterFd};
 const clap_host_latency_t kHostLatency = {latencyChanged};
+const clap_host_gui_t kHostGui = {guiResizeHintsChanged, guiRequestResize, guiRequestShowOrHide,
+                                  guiRequestShowOrHide, guiClosed};
 const clap_host_state_t kHostState = {markDirty};
 
 } // namespace
@@ -165,6 +182,7 @@ const void* CLAP_ABI ClapPlugin::hostExtension(const clap_host_t* host, const ch
     if (!std::strcmp(id, CLAP_EXT_STATE)) return &kHostState;
     if (!std::strcmp(id, CLAP_EXT_TIMER_SUPPORT)) return &kHostTimers;
     if (!std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT)) return &kHostDescriptors;
+    if (!std::strcmp(id, CLAP_EXT_GUI)) return &kHostGui;
     if (!std::strcmp(id, CLAP_EXT_THREAD_CHECK) && of(host).offerThreadCheck_) return &threadCheck;
     return nullptr;
 }

@@ -37,6 +37,12 @@ struct ClapHostRecord {
     // and the descriptors it watches.
     std::map<clap_id, uint32_t> timers;
     std::vector<int> descriptors;
+    // Every accepted descriptor registration, so a test sees one move to a new descriptor.
+    int descriptorRegistrations = 0;
+    // The editor's resize requests: the last size asked for, and whether to refuse.
+    int resizeRequests = 0;
+    uint32_t resizeWidth = 0, resizeHeight = 0;
+    bool refuseResize = false;
 };
 
 class ClapPlugin {

@@ -110,4 +110,39 @@ TEST_F(ClapEditor, EmbedsAndReportsAKnobDragAsAGesture) {
     EXPECT_EQ(errorCount, 0);
 }
 
+// The host's scale resizes the editor through request_resize; the window built at the new
+// size is the one whose descriptor the host then watches; a refused resize keeps the size.
+TEST_F(ClapEditor, TheHostsScaleResizesTheEditorAndTheHostWatchesTheNewWindow) {
+    createParentWindow(2 * kWidth, 2 * kHeight);
+    ASSERT_TRUE(open());
+    run(100);
+    ASSERT_EQ(plugin.record().descriptorRegistrations, 1);
+
+    EXPECT_TRUE(gui->set_scale(plugin.plugin(), 2.0));
+    EXPECT_EQ(plugin.record().resizeRequests, 1);
+    EXPECT_EQ(plugin.record().resizeWidth, static_cast<uint32_t>(2 * kWidth));
+    EXPECT_EQ(plugin.record().resizeHeight, static_cast<uint32_t>(2 * kHeight));
+    uint32_t width = 0, height = 0;
+    ASSERT_TRUE(gui->get_size(plugin.plugin(), &width, &height));
+    EXPECT_EQ(width, static_cast<uint32_t>(2 * kWidth));
+    run(150);
+    const unsigned long child = xprobe::onlyChild(display, parent);
+    ASSERT_NE(child, 0u);
+    EXPECT_EQ(xprobe::windowWidth(display, child), 2 * kWidth);
+    // The old window's connection is closed: the host must watch the new one's.
+    EXPECT_EQ(plugin.record().descriptors.size(), 1u);
+    EXPECT_EQ(plugin.record().descriptorRegistrations, 2);
+
+    plugin.record().refuseResize = true;
+    EXPECT_FALSE(gui->set_scale(plugin.plugin(), 1.5));
+    ASSERT_TRUE(gui->get_size(plugin.plugin(), &width, &height));
+    EXPECT_EQ(width, static_cast<uint32_t>(2 * kWidth));
+    EXPECT_EQ(xprobe::onlyChild(display, parent), child);
+
+    gui->destroy(plugin.plugin());
+    sync();
+    EXPECT_TRUE(plugin.record().descriptors.empty());
+    EXPECT_EQ(errorCount, 0);
+}
+
 } // namespace
