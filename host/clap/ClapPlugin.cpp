@@ -87,7 +87,7 @@ struct MemoryIn {
         auto* self = static_cast<MemoryIn*>(stream->ctx);
         // A few bytes a call, as some hosts' streams give them.
         const auto n = std::min<uint64_t>({size, 100, self->bytes.size() - self->at});
-        std::memcpy(data, self->bytes.data() + self->at, n);
+        if (n > 0) std::memcpy(data, self->bytes.data() + self->at, n);
         self->at += n;
         return static_cast<int64_t>(n);
     }

@@ -3,28 +3,17 @@
 #include <cmath>
 #include <filesystem>
 
+#include "tests/ZamModules.h"
 #include "tests/vst3/Vst3Fixture.h"
 
 namespace {
-
-// Under the leak checker: the two convolution plug-ins leave their engine's buffers allocated
-// after a complete close (every other bundle, through the same host calls, frees everything).
-bool leaksOnItsOwn(const std::string& bundle) {
-#if defined(__SANITIZE_ADDRESS__)
-    return bundle == "ZamHeadX2.vst3" || bundle == "ZamVerb.vst3";
-#else
-    (void)bundle;
-    return false;
-#endif
-}
 
 TEST(Vst3Host, LoadsAndRunsDebiansBundles) {
     namespace fs = std::filesystem;
     std::error_code error;
     std::vector<std::string> bundles;
     for (const auto& entry : fs::directory_iterator("/usr/lib/vst3", error))
-        if (entry.path().filename().string().rfind("Za", 0) == 0 &&
-            !leaksOnItsOwn(entry.path().filename().string()))
+        if (entry.path().filename().string().rfind("Za", 0) == 0 && !leaksOnItsOwn(entry.path()))
             bundles.push_back(entry.path());
     if (bundles.empty()) GTEST_SKIP() << "no zam-plugins VST 3 bundles in /usr/lib/vst3";
     for (const std::string& bundle : bundles) {
