@@ -31,10 +31,7 @@ class ClapEffect::Events final : public lyreformat::ChangePoints {
             if (!event) continue;
             if (static_cast<int64_t>(event->header.time) > offset) break;
             if (event->param_id == kProgramId) {
-                // As a VST 2.4 host's program switch from its audio thread; the host learns
-                // the new values from this block's output events.
-                effect_.driver_.selectProgram(programOf(event->value));
-                effect_.announceValues_.store(true, std::memory_order_relaxed);
+                effect_.requestProgramSwitch(programOf(event->value));
             } else {
                 effect_.driver_.setParameter(static_cast<int32_t>(event->param_id),
                                              normalizedValue(event->param_id, event->value));
@@ -123,7 +120,25 @@ clap_process_status ClapEffect::process(const clap_process_t& process) {
 void ClapEffect::flush(const clap_input_events_t* in, const clap_output_events_t* out) {
     Events events(*this, in);
     events.applyUpTo(INT32_MAX);
+    // Inactive, a flush comes on the main thread: the switch needs no second pass.
+    if (!active_) mainThreadPass();
     report(out);
+}
+
+void ClapEffect::requestProgramSwitch(int32_t program) {
+    if (requestedProgram_.exchange(program, std::memory_order_acq_rel) < 0 && host_ &&
+        host_->request_callback)
+        host_->request_callback(host_);
+}
+
+void ClapEffect::mainThreadPass() {
+    const int32_t program = requestedProgram_.exchange(-1, std::memory_order_acq_rel);
+    if (program < 0 || program == driver_.program()) return;
+    driver_.selectProgram(program);
+    // The host learns the new values both ways: it may re-read them now, and the next block
+    // reports them as output events.
+    announceValues_.store(true, std::memory_order_release);
+    if (hostParams_) hostParams_->rescan(host_, CLAP_PARAM_RESCAN_VALUES);
 }
 
 void ClapEffect::report(const clap_output_events_t* out) {

@@ -41,6 +41,8 @@ class ClapEffect final : private lyreformat::EditListener {
     bool valueToText(clap_id id, double value, char* text, uint32_t size);
     bool textToValue(clap_id id, const char* text, double& out) const;
     void flush(const clap_input_events_t* in, const clap_output_events_t* out);
+    // The main-thread callback the host gives after request_callback.
+    void mainThreadPass();
 
     // state
     bool save(const clap_ostream_t& stream);
@@ -58,6 +60,8 @@ class ClapEffect final : private lyreformat::EditListener {
     bool resizeEditor(int32_t width, int32_t height) override;
 
     bool onMainThread() const;
+    // Asks for the main thread when an event chose a program (the audio thread may not switch).
+    void requestProgramSwitch(int32_t program);
     // Applies the host's events of one block in time order; also used for a flush.
     class Events;
     void report(const clap_output_events_t* out);
@@ -74,6 +78,9 @@ class ClapEffect final : private lyreformat::EditListener {
     std::atomic<uint32_t> pending_[8]{};
     std::atomic<float> editValue_[8]{};
     std::atomic<bool> announceValues_{false};
+    // A program the host chose in an event: switched on the main thread, since a switch takes
+    // the program store's lock, which the audio thread never does (-1: none).
+    std::atomic<int32_t> requestedProgram_{-1};
 };
 
 } // namespace lyreclap

@@ -67,7 +67,12 @@ const void* CLAP_ABI extension(const clap_plugin_t* plugin, const char* id) {
     return of(plugin) ? of(plugin)->extension(id) : nullptr;
 }
 
-void CLAP_ABI onMainThread(const clap_plugin_t*) {}
+void CLAP_ABI onMainThread(const clap_plugin_t* plugin) {
+    guarded(false, [&] {
+        if (of(plugin)) of(plugin)->mainThreadPass();
+        return true;
+    });
+}
 
 uint32_t CLAP_ABI paramsCount(const clap_plugin_t*) {
     return kParameterCount;

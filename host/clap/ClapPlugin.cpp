@@ -165,7 +165,7 @@ ClapPlugin::ClapPlugin() : host_{} {
     host_.get_extension = hostExtension;
     host_.request_restart = request;
     host_.request_process = request;
-    host_.request_callback = request;
+    host_.request_callback = [](const clap_host_t* host) { ++recordOf(host).callbackRequests; };
 }
 
 ClapPlugin& ClapPlugin::of(const clap_host_t* host) {
@@ -365,6 +365,12 @@ std::vector<uint8_t> ClapPlugin::saveState() const {
 bool ClapPlugin::loadState(const std::vector<uint8_t>& bytes) const {
     MemoryIn in(bytes);
     return state_ && state_->load(plugin_, &in.stream);
+}
+
+void ClapPlugin::runMainThreadCallback() {
+    if (!plugin_ || record_.callbackRequests == 0) return;
+    record_.callbackRequests = 0;
+    plugin_->on_main_thread(plugin_);
 }
 
 } // namespace lyrehost

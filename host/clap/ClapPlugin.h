@@ -43,6 +43,7 @@ struct ClapHostRecord {
     int resizeRequests = 0;
     uint32_t resizeWidth = 0, resizeHeight = 0;
     bool refuseResize = false;
+    int callbackRequests = 0;
 };
 
 class ClapPlugin {
@@ -90,6 +91,8 @@ class ClapPlugin {
     // The host's main loop for an editor: every registered timer once, then the plug-in's
     // descriptor callback for each registered descriptor that is readable.
     void runTimersAndDescriptors();
+    // The main-thread callback the plug-in asked for with request_callback, if it did.
+    void runMainThreadCallback();
 
     // Empty when the plug-in saved nothing.
     std::vector<uint8_t> saveState() const;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <random>
 
 #include "engine/FactoryPrograms.h"
@@ -12,8 +13,10 @@
 namespace {
 
 // Random value events (first and last sample, adjacent samples, repeated times, Transpose in
-// semitones) and now and then a program switch, in blocks processed in place, against
-// sub-blocks split at the same points. After a switch the block reports every new value.
+// semitones), in blocks processed in place, against sub-blocks split at the same points. Now and
+// then a program is chosen: the audio thread never switches (a switch takes the program store's
+// lock), so it happens in the main-thread pass after the block, and the next block reports
+// every new value.
 TEST(ClapProcess, EventsInsideBlocksAreSampleAccurate) {
     constexpr int kBlock = 256, kBlocks = 150;
     auto vst2 = loadVst2();
@@ -26,6 +29,7 @@ TEST(ClapProcess, EventsInsideBlocksAreSampleAccurate) {
     std::vector<float> inL(kBlock), inR(kBlock), ioL(kBlock), ioR(kBlock), outL(kBlock),
         outR(kBlock);
     std::size_t splits = 0, switches = 0, current = 0;
+    bool switched = false;
     std::array<std::array<float, 8>, 6> records{};
     for (std::size_t k = 0; k < records.size(); ++k)
         std::copy(std::begin(kFactoryPrograms[k].values), std::end(kFactoryPrograms[k].values),
@@ -55,19 +59,12 @@ TEST(ClapProcess, EventsInsideBlocksAreSampleAccurate) {
         ASSERT_EQ(clap->process(io, io, kBlock, events, &reported), CLAP_PROCESS_CONTINUE);
 
         std::size_t next = 0;
-        bool switched = false;
+        std::optional<std::size_t> chosen;
         splits += processSplit(*vst2, inL, inR, outL, outR, kBlock, [&](int at) {
             for (; next < events.size() && static_cast<int>(events[next].time) <= at; ++next) {
                 const auto& e = events[next];
                 if (e.id == 8) {
-                    // A switch applies the program's record, which keeps the edits made while
-                    // it was current; choosing the current program again changes nothing.
-                    const auto k = static_cast<std::size_t>(e.value);
-                    if (k == current) continue;
-                    current = k;
-                    switched = true;
-                    for (VstInt32 i = 0; i < 8; ++i)
-                        vst2->setParameter(i, records[k][i]);
+                    chosen = static_cast<std::size_t>(e.value);
                 } else {
                     const auto i = static_cast<VstInt32>(e.id);
                     const float x = i == 4 ? static_cast<float>((e.value + 24.0) / 48.0)
@@ -82,12 +79,25 @@ TEST(ClapProcess, EventsInsideBlocksAreSampleAccurate) {
         });
         ASSERT_EQ(0, std::memcmp(ioL.data(), outL.data(), kBlock * sizeof(float))) << block;
         ASSERT_EQ(0, std::memcmp(ioR.data(), outR.data(), kBlock * sizeof(float))) << block;
+        // Reported at the block's end, after its own events.
         if (switched) {
             ++switches;
             ASSERT_EQ(reported.size(), 8u) << block;
             for (const auto& e : reported)
                 EXPECT_EQ(e.value, clapValue(static_cast<int>(e.id),
                                              vst2->getParameter(static_cast<VstInt32>(e.id))));
+        }
+        switched = false;
+
+        // The last program chosen in the block; its record keeps the edits made while it was
+        // current, and choosing the current program again changes nothing.
+        EXPECT_EQ(clap->record().callbackRequests > 0, chosen.has_value()) << block;
+        clap->runMainThreadCallback();
+        if (chosen && *chosen != current) {
+            current = *chosen;
+            switched = true;
+            for (VstInt32 i = 0; i < 8; ++i)
+                vst2->setParameter(i, records[current][i]);
         }
     }
     EXPECT_GT(splits, 100u);
