@@ -70,5 +70,5 @@ makensis -V2 -WX -NOCD \
   "$root/packaging/windows/installer.nsi"
 
 # Python's zipfile adds each folder's entries in sorted order: no zip package needed.
-(cd "$scratch" && python3 -m zipfile -c "$dist/$name-windows.zip" "$name-windows")
+(cd "$scratch" && /usr/bin/python3 -m zipfile -c "$dist/$name-windows.zip" "$name-windows")
 ls -l "$dist/$name-Setup.exe" "$dist/$name-windows.zip"

@@ -10,6 +10,9 @@ product="ZEM Lyrebloom"
 uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product"
 settings_key='HKCU\Software\Ostrandia\ZEMLyrebloom'
 
+# What the test is at and since when, for a log that shows where the time goes.
+step() { echo "-- ${SECONDS} s: $*"; }
+
 skip() {
   echo "skipped: $*"
   exit 77
@@ -99,8 +102,9 @@ render_through() {
   sed -n 's/^output //p' <<<"$out" | tr -d '\r'
 }
 
-# Runs the uninstaller as Apps & Features does (its QuietUninstallString) and waits for the copy
-# of itself it hands over to, until drive C is as it was ($1, a listing) or time runs out.
+# Runs the uninstaller as Apps & Features does (its QuietUninstallString). It hands over to a
+# copy of itself and returns at once; the copy is done when drive C is as it was ($1, a listing)
+# or, if it never gets there, when nothing has changed for a while.
 uninstall_quietly() {
   local before=$1 command
   command=$(reg_value "$uninstall_key" QuietUninstallString)
@@ -108,13 +112,19 @@ uninstall_quietly() {
   local exe=${command#\"}
   exe=${exe%\" /S}
   win "$exe" /S || fail "the uninstaller failed"
-  local waited=0
-  until [ "$(drive_c_listing)" = "$before" ]; do
-    ((waited < 60 * time_factor)) || {
-      diff <(echo "$before") <(drive_c_listing) >&2 || true
+  local now last="" still=0
+  while now=$(drive_c_listing) && [ "$now" != "$before" ]; do
+    if [ "$now" = "$last" ]; then still=$((still + 1)); else still=0 last=$now; fi
+    ((still < 5 * time_factor)) || {
+      diff <(echo "$before") <(echo "$now") >&2 || true
       fail "the uninstaller left drive C different from before the installation (above)"
     }
     sleep 1
-    waited=$((waited + 1))
+  done
+  # Its last step: the Apps & Features entry.
+  local tries=0
+  while [ -n "$(reg_value "$uninstall_key" DisplayName)" ]; do
+    ((++tries < 5)) || fail "Apps & Features still lists $product after uninstalling"
+    sleep 1
   done
 }
