@@ -29,6 +29,7 @@ jobs=${LYRE_JOBS:-$(nproc)}
 for pair in i686:build-win32 x86_64:build-win64; do
   IFS=: read -r triple dir <<<"$pair"
   if [ ! -f "$dir/CMakeCache.txt" ]; then
+    # shellcheck disable=SC2086 # extra settings, one word each, as tools/build-windows.sh takes them
     cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/toolchains/mingw-$triple.cmake" \
       -DCMAKE_BUILD_TYPE=Release -DLYRE_WERROR=ON ${LYRE_WINDOWS_CMAKE_ARGS:-} >/dev/null
   fi

@@ -4,6 +4,7 @@
 # the 64-bit world, installs over itself cleanly, and the 32-bit VST 3 module renders from where
 # it went.
 #   windows-installer-x86.sh DIST_DIR
+# shellcheck source=lib/windows.bash
 . "$(dirname "$0")/lib/windows.bash"
 enter_x86_runner "$@"
 [ -f "$setup" ] || fail "no $setup"
@@ -37,5 +38,5 @@ render_through "$workload" "$common\\VST3\\$product.vst3" >/dev/null
 # The folders it made for the VST 2.4 DLL go too: they were the installer's.
 step "uninstalling"
 uninstall_quietly "$before"
-step done
+step "done"
 echo "passed: installed, rendered and uninstalled under 32-bit wine"

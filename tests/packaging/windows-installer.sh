@@ -4,6 +4,7 @@
 # holds the same bytes, and the registered uninstaller takes back exactly what was installed
 # while the user's settings stay.
 #   windows-installer.sh DIST_DIR
+# shellcheck source=lib/windows.bash
 . "$(dirname "$0")/lib/windows.bash"
 enter_x86_runner "$@"
 [ -f "$setup" ] || fail "no $setup"
@@ -60,7 +61,7 @@ for pair in x64 x86; do
     fail "the zip's VST 3 bundle differs from the one installed in $folder"
 done
 # Its text opens in Notepad: Windows line ends throughout.
-[ -z "$(grep -v $'\r$' "$top/INSTALL.txt")" ] || fail "INSTALL.txt has lines without CRLF"
+! grep -qv $'\r$' "$top/INSTALL.txt" || fail "INSTALL.txt has lines without CRLF"
 grep -q "$version" "$top/INSTALL.txt" || fail "INSTALL.txt does not name the version"
 
 # From where they were installed, the 64-bit modules load through their entries in our test
@@ -76,7 +77,7 @@ reference=$(render_through "$workload" "$common\\VST2\\$product.dll" --as-vst3-h
 win reg add "$settings_key" /v MemoA /t REG_BINARY /d 4c7972650a /f >/dev/null
 step "uninstalling"
 uninstall_quietly "$before"
-step done
+step "done"
 [ "$(reg_value "$settings_key" MemoA)" = 4C7972650A ] ||
   fail "the uninstaller took the user's settings"
 echo "passed: installed, rendered from the host folders and uninstalled under 64-bit wine"

@@ -1,3 +1,4 @@
+# shellcheck disable=SC2034 # the artefacts and keys are for the tests that source this
 # Shared by the Windows packaging tests (sourced, with the dist folder as $1): the artefacts, a
 # throw-away wine prefix, and what a Windows host would see in it.
 set -euo pipefail
