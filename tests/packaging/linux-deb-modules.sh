@@ -21,13 +21,29 @@ same_as_reference() { # label, what the package gave, what the tested build give
   fi
 }
 
-for module in "/usr/lib/lxvst/lyrebloom.so" "/usr/lib/vst3/ZEM Lyrebloom.vst3" \
-  "/usr/lib/clap/ZEM Lyrebloom.clap"; do
+# Each installed module, and the file of the tested build that says it was built.
+for pair in "/usr/lib/lxvst/lyrebloom.so|lyrebloom.so" \
+  "/usr/lib/vst3/ZEM Lyrebloom.vst3|ZEM Lyrebloom.vst3/Contents/x86_64-linux/ZEM Lyrebloom.so" \
+  "/usr/lib/clap/ZEM Lyrebloom.clap|ZEM Lyrebloom.clap"; do
+  module=${pair%|*} built=$reference/${pair#*|}
   hashes=$("$workload" "$module" 2>&1) || { fail "$module did not load: $hashes"; continue; }
   expected=""
-  [ -e "$reference/$(basename "$module")" ] && expected=$("$workload" "$reference/$(basename "$module")")
+  if [ -f "$built" ]; then
+    expected=$("$workload" "$reference/$(basename "$module")" 2>&1) ||
+      { fail "the tested build's $(basename "$module") did not run: $expected"; continue; }
+  fi
   same_as_reference "$module loads and renders the workload" "$hashes" "$expected"
 done
+
+# The version reaches the descriptions hosts read without loading anything.
+IFS=. read -r _ minor micro <<<"$version"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "the package's version is not $version"
+python3 -c 'import json, sys; sys.exit(json.load(open(sys.argv[1]))["Version"] != sys.argv[2])' \
+  "/usr/lib/vst3/ZEM Lyrebloom.vst3/Contents/Resources/moduleinfo.json" "$version" ||
+  fail "moduleinfo.json does not give version $version"
+grep -q "lv2:minorVersion $minor ;" /usr/lib/lv2/lyrebloom.lv2/lyrebloom.ttl &&
+  grep -q "lv2:microVersion $micro ;" /usr/lib/lv2/lyrebloom.lv2/lyrebloom.ttl ||
+  fail "lyrebloom.ttl does not give version $minor.$micro"
 
 command -v lyrebloom-render | grep -qx /usr/bin/lyrebloom-render || fail "lyrebloom-render is not on PATH"
 if lyrebloom-render -o "$work/demo.wav" --set Decay=0.8 >"$work/render.log" 2>&1; then
