@@ -2,7 +2,8 @@
 # The Linux archive's install.sh for one user, into a home that already holds things of its own
 # where the plug-ins go: each plug-in loads from the per-user folder its hosts scan, the render
 # tool run from there finds the plug-in by itself, and installing twice then uninstalling leaves
-# the home exactly as it was, the things of its own included.
+# the home exactly as it was, the things of its own included. Then the same as root, into the
+# system folders of a throw-away copy of /usr in a private mount namespace.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 version=$("$top/tools/version.sh")
@@ -52,4 +53,33 @@ else
   diff <(echo "$before") <(echo "$after")
   fail "--uninstall left the home otherwise than it was"
 fi
+
+if ! unshare -m --propagation private true 2>/dev/null; then
+  echo "(no private mount namespace here: the install as root is not tried)"
+  exit $failed
+fi
+mkdir -p "$work/upper" "$work/overlay-work"
+unshare -m --propagation private bash -s -- "$install" "$workload" "$work" <<'AS_ROOT' || failed=1
+set -u
+install=$1 workload=$2 work=$3
+# Writes land in $work/upper; the machine's /usr is never changed.
+mount -t overlay overlay -o "lowerdir=/usr,upperdir=$work/upper,workdir=$work/overlay-work" /usr ||
+  { echo "(overlay mounts are not available: the install as root is not tried)"; exit 0; }
+snapshot() { find /usr/local /usr/lib/clap -printf '%y %m %p\n' 2>/dev/null | sort; }
+before=$(snapshot)
+"$install" >/dev/null || { echo "FAIL: install.sh as root failed"; exit 1; }
+for module in /usr/local/lib/lxvst/lyrebloom.so "/usr/local/lib/vst3/ZEM Lyrebloom.vst3" \
+  "/usr/lib/clap/ZEM Lyrebloom.clap"; do
+  "$workload" "$module" >/dev/null 2>&1 || { echo "FAIL: $module does not load"; exit 1; }
+done
+/usr/local/bin/lyrebloom-render -o "$work/system.wav" >/dev/null 2>&1 ||
+  { echo "FAIL: /usr/local/bin/lyrebloom-render does not find the plug-in"; exit 1; }
+"$install" --uninstall >/dev/null || { echo "FAIL: install.sh --uninstall as root failed"; exit 1; }
+if [ "$before" != "$(snapshot)" ]; then
+  diff <(echo "$before") <(snapshot)
+  echo "FAIL: as root, --uninstall left the system folders otherwise than they were"
+  exit 1
+fi
+echo "ok: as root, the plug-ins load from the system folders and --uninstall restores them"
+AS_ROOT
 exit $failed
