@@ -165,5 +165,5 @@ printf '%s\n' "${windows_summary[@]}"
 echo "== packaging"
 stage_start=$SECONDS
 tools/package.sh
+echo "-- the artefacts took $((SECONDS - stage_start)) s; their tests:"
 tests/packaging/run.sh dist
-echo "-- packaging and its tests took $((SECONDS - stage_start)) s"
