@@ -3,6 +3,7 @@
 // and closing never reach the listener.
 #pragma once
 
+#include "shell/ProjectVersion.h"
 #include "toolkit/CSplashScreen.h"
 
 class CAbout : public CSplashScreen {
@@ -19,7 +20,7 @@ class CAbout : public CSplashScreen {
 
 class CSplashScreenMyView : public CControl {
   public:
-    static constexpr const char* kVersionText = "v.1.7.1";
+    static constexpr const char* kVersionText = version::kAboutText;
 
     CSplashScreenMyView(const CRect& aboutRect, CAbout* about, const CPoint& versionPosition);
     CSplashScreenMyView(const CSplashScreenMyView&) = default;

@@ -1,6 +1,7 @@
 // What the effect tells the host about itself, and how its pins and buffers are chosen.
 #pragma once
 
+#include "shell/ProjectVersion.h"
 #include "shell/vst2.h"
 
 namespace identity {
@@ -8,7 +9,7 @@ namespace identity {
 inline constexpr char kEffectName[] = "ZEM Lyrebloom";
 inline constexpr char kVendorString[] = "www.ostrandia.de";
 inline constexpr char kProductString[] = "ZEM Lyrebloom - string rezonator plug-in";
-inline constexpr VstInt32 kVendorVersion = 1710;
+inline constexpr VstInt32 kVendorVersion = version::kVendorNumber;
 inline constexpr VstInt32 kUniqueID = fourCharCode('Z', 'm', 'L', 'y');
 static_assert(sizeof(kVendorString) - 1 == 16, "the maker's domain is 16 characters");
 

@@ -17,6 +17,8 @@ packages=(
   # The Windows DLLs: mingw-w64 cross compilers (posix threads) and wine to test them.
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
   binutils-mingw-w64-x86-64 wine wine32:i386 wine64 imagemagick
+  # The release: Debian's package checker, and NSIS for the Windows installer.
+  lintian nsis
 )
 
 # wine32 is an i386 package: the architecture must be known to dpkg before apt can find it.

@@ -5,6 +5,9 @@ artwork generator and the preview both read these, so the skin and the
 controls placed over it cannot drift apart.
 """
 
+import re
+from pathlib import Path
+
 EDITOR_SIZE = (320, 257)
 
 # name, tag, knob rectangle, display rectangle, large knob?
@@ -40,7 +43,10 @@ ABOUT_ID = 1200
 ABOUT_SIZE = (260, 204)
 ABOUT_ORIGIN = (30, 10)
 VERSION_BOX = (172, 80, 272, 95)  # inside the about picture
-VERSION_TEXT = "v.1.7.1"
+# The release's version lives in the project's CMake version only.
+VERSION_TEXT = "v." + re.search(
+    r"project\(Lyrebloom VERSION ([0-9.]+)",
+    (Path(__file__).resolve().parent.parent / "CMakeLists.txt").read_text()).group(1)
 
 BACKGROUND_ID = 1128
 

@@ -159,3 +159,11 @@ windows_summary+=("(the cross-platform comparisons took $((SECONDS - stage_start
 
 echo "== Windows targets"
 printf '%s\n' "${windows_summary[@]}"
+
+# The release: every artefact built from this tree (the Windows ones from the trees above), then
+# the tests of what a user gets: the package and the archive installed, the checksums.
+echo "== packaging"
+stage_start=$SECONDS
+tools/package.sh
+echo "-- the artefacts took $((SECONDS - stage_start)) s; their tests:"
+tests/packaging/run.sh dist

@@ -8,6 +8,7 @@
 
 #include "formats/clap/ClapEffect.h"
 #include "shell/EffectIdentity.h"
+#include "shell/ProjectVersion.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ const clap_plugin_descriptor_t kDescriptor = {
     "https://www.ostrandia.de",
     "",
     "",
-    LYRE_VERSION_STRING,
+    version::kText,
     identity::kProductString,
     const_cast<const char**>(kFeatures),
 };

@@ -10,6 +10,7 @@
 #include "engine/Parameters.h"
 #include "formats/common/ParameterText.h"
 #include "formats/lv2/Lv2Ports.h"
+#include "shell/ProjectVersion.h"
 
 namespace {
 
@@ -95,7 +96,10 @@ std::string pluginTurtle() {
             "  rdfs:range atom:Chunk .\n\n";
     text += std::string("<") + kPluginUri +
             ">\n  a lv2:Plugin, lv2:ReverbPlugin, doap:Project ;\n"
-            "  doap:name \"ZEM Lyrebloom\" ;\n  lv2:minorVersion 7 ;\n  lv2:microVersion 1 ;\n"
+            "  doap:name \"ZEM Lyrebloom\" ;\n  lv2:minorVersion " +
+            std::to_string(version::kMinor) + " ;\n  lv2:microVersion " +
+            std::to_string(version::kPatch) +
+            " ;\n"
             "  lv2:optionalFeature lv2:hardRTCapable, urid:map ;\n"
             "  lv2:extensionData state:interface ;\n  ui:ui <" +
             kUiUri + "> ;\n  lv2:port ";

@@ -5,6 +5,7 @@
 
 #include "formats/vst3/Vst3Effect.h"
 #include "shell/EffectIdentity.h"
+#include "shell/ProjectVersion.h"
 
 namespace vst3 {
 namespace {
@@ -26,8 +27,7 @@ void copyText16(int16_t* out, std::size_t count, const char* text) {
 }
 
 void versionText(char* out, std::size_t size) {
-    const int v = identity::kVendorVersion; // 1710: 1.7.1
-    std::snprintf(out, size, "%d.%d.%d", v / 1000, v / 100 % 10, v / 10 % 10);
+    std::snprintf(out, size, "%s", version::kText);
 }
 
 v3_result V3_API queryInterface(void* self, const v3_tuid iid, void** obj) {

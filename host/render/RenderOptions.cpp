@@ -143,7 +143,9 @@ Without INPUT it renders a built-in percussive demo phrase.
   --tail SECONDS        silence appended after the input so the strings ring out
                         (default 2.0; the demo uses it too).
   --plugin PATH         plug-in to load. Otherwise $LYREBLOOM_PLUGIN, then lyrebloom.so
-                        next to this program, then the plug-in of the build tree.
+                        next to this program, then the plug-in of the build tree (a
+                        development build), then the installed one: ../lib/lxvst from
+                        this program's folder (/usr/lib/lxvst for /usr/bin), then ~/.vst.
 
 Programs (the plug-in holds six; applied in this order, before --set):
   --chunk FILE          start from a saved 368-byte plug-in state (see --save-chunk).
