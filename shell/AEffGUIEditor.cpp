@@ -141,6 +141,11 @@ void AEffGUIEditor::idle() {
         pendingUserScale = -1;
         setUserScaleFactor(factor);
     }
+    if (screenChangePending && frame) {
+        screenChangePending = false;
+        // Only Automatic follows the screen; a refusing host keeps the old size.
+        applyScaleFactor(wantedScaleFactor(), true);
+    }
 }
 
 void AEffGUIEditor::pumpFrame() {

@@ -33,6 +33,8 @@ class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface {
     void beginEdit(int32_t tag) override;
     void endEdit(int32_t tag) override;
     void doIdleStuff() override;
+    // Automatic follows the new screen by the next idle pass (outside the window's dispatch).
+    void screenScaleChanged() override { screenChangePending = true; }
 
     // Device pixels per editor pixel: 1, 1.25, 1.5, 1.75 or 2. The editor's rectangle and
     // window are its 100 % size times this; controls, texts and gestures keep their editor
@@ -99,6 +101,7 @@ class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface {
     double hostScale = 0;
     double userScale = 0;
     double pendingUserScale = -1; // below 0: no request waiting
+    bool screenChangePending = false;
     uint32_t nextIdleStuffTime;
     bool insideIdleStuff = false;
     bool pumping = false;

@@ -64,6 +64,10 @@ class CFrame : public CViewContainer {
     // While a file dialog started on this frame is up, pointer and key input is ignored
     // (a gesture already under way still gets its release).
     bool isInputBlocked() const;
+    // The window system says the screen's density around the window changed.
+    void onScreenScaleChanged() {
+        if (editor) editor->screenScaleChanged();
+    }
     // Entry points for mouse and keyboard events in frame coordinates.
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;

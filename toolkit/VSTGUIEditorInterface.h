@@ -18,4 +18,7 @@ class VSTGUIEditorInterface {
     virtual int32_t getKnobMode() const = 0;
     // Lets the editor keep its host alive during long modal work.
     virtual void doIdleStuff() {}
+    // The screen under the editor's window may have another density now (the window moved to
+    // another monitor); called from the window's event dispatch.
+    virtual void screenScaleChanged() {}
 };

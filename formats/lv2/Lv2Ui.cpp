@@ -71,6 +71,12 @@ void Lv2Ui::endEdit(int32_t index) {
         touch_->touch(touch_->handle, portOfParameter(index), false);
 }
 
+// A host without ui:resize sizes its window from the widget once, as it was made; a larger
+// editor would be cut off there, so the editor keeps its size.
+bool Lv2Ui::resizeEditor(int32_t width, int32_t height) {
+    return resize_ && resize_->ui_resize && resize_->ui_resize(resize_->handle, width, height) == 0;
+}
+
 void Lv2Ui::displayChanged() {
     // A program or a memory changed several values at once: each one the host lacks.
     for (uint32_t port = kFirstControl; port < kPortCount; ++port)

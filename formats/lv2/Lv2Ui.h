@@ -28,6 +28,7 @@ class Lv2Ui final : private lyreformat::EditListener {
     void beginEdit(int32_t index) override;
     void endEdit(int32_t index) override;
     void displayChanged() override;
+    bool resizeEditor(int32_t width, int32_t height) override;
     void write(uint32_t port, float value);
 
     LV2UI_Write_Function write_;

@@ -1,6 +1,7 @@
 // The editor base layer and ADEditor against a recording effect, with a headless frame.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -293,5 +294,38 @@ TEST(EditorGlueScale, HostScaleSetsTheRectangleUnlessTheOpenWindowCannotGrow) {
     ASSERT_FALSE(hostCalls.empty());
     EXPECT_EQ(hostCalls.back().opcode, audioMasterSizeWindow);
     EXPECT_EQ(hostCalls.back().index, 640);
+    editor->close();
+}
+
+// A move to a screen of another density: Automatic asks the host for the new size on the next
+// idle pass once the window system has said so, and keeps its size when the host refuses.
+TEST(EditorGlueScale, AutomaticAsksForTheNewScreensSizeOnceTheWindowSystemSaysItChanged) {
+    hostCalls.clear();
+    RecordingEffect effect;
+    struct MovingEditor : GlueEditor {
+        using GlueEditor::GlueEditor;
+        void sizeFor100(int w, int h) { setUnscaledSize(w, h); }
+        double screenScaleFactor() const override { return screen; }
+        double screen = 1;
+    };
+    auto sizeRequests = [] {
+        return std::count_if(hostCalls.begin(), hostCalls.end(), [](const HostCallRecord& c) {
+            return c.opcode == audioMasterSizeWindow;
+        });
+    };
+    auto* editor = new MovingEditor(&effect);
+    editor->sizeFor100(320, 257);
+    editor->openHeadless();
+    editor->screen = 1.5;
+    editor->idle();
+    EXPECT_EQ(sizeRequests(), 0);
+
+    editor->getFrame()->onScreenScaleChanged();
+    editor->idle();
+    ASSERT_EQ(sizeRequests(), 1);
+    EXPECT_EQ(hostCalls.back().index, 480);   // 320 x 257 at 150 %
+    EXPECT_EQ(editor->getScaleFactor(), 1.0); // this host answers 0: refused
+    editor->idle();
+    EXPECT_EQ(sizeRequests(), 1); // asked once per word from the window system
     editor->close();
 }

@@ -50,7 +50,10 @@ class Lv2Ui : public XDisplayFixture {
         static_cast<Lv2Ui*>(self)->writes.push_back({port, *static_cast<const float*>(buffer)});
     }
     static int resize(LV2UI_Feature_Handle self, int width, int height) {
-        static_cast<Lv2Ui*>(self)->size = {width, height};
+        auto* test = static_cast<Lv2Ui*>(self);
+        test->asked = {width, height};
+        if (test->refuseResize) return 1;
+        test->size = {width, height};
         return 0;
     }
     static void touch(LV2UI_Feature_Handle self, uint32_t port, bool grabbed) {
@@ -63,6 +66,8 @@ class Lv2Ui : public XDisplayFixture {
     std::vector<Write> writes;
     std::vector<std::pair<uint32_t, bool>> touches;
     std::pair<int, int> size{0, 0};
+    std::pair<int, int> asked{0, 0};
+    bool refuseResize = false;
 };
 
 TEST_F(Lv2Ui, EmbedsAndReportsAKnobDragAsTouchAndWrites) {
@@ -116,6 +121,50 @@ TEST_F(Lv2Ui, EmbedsAndReportsAKnobDragAsTouchAndWrites) {
     descriptor->cleanup(ui);
     sync();
     EXPECT_EQ(childCount(parent), 0);
+    EXPECT_EQ(errorCount, 0);
+}
+
+// A size chosen from the panel's menu is asked of the host through ui:resize: refused, the
+// editor stays as it is; granted, the host's window holds the editor at the new size; and
+// Automatic brings it back (and leaves no stored size to the other tests).
+TEST_F(Lv2Ui, ASizeChosenInTheEditorIsAskedOfTheHostThroughUiResize) {
+    createParentWindow(2 * kWidth, 2 * kHeight);
+    LV2UI_Resize resizer{this, resize};
+    const LV2_Feature parentFeature{LV2_UI__parent, reinterpret_cast<void*>(parent)};
+    const LV2_Feature resizeFeature{LV2_UI__resize, &resizer};
+    const LV2_Feature* features[] = {&parentFeature, &resizeFeature, nullptr};
+    LV2UI_Widget widget = nullptr;
+    LV2UI_Handle ui =
+        descriptor->instantiate(descriptor, "https://www.ostrandia.de/plugins/lyrebloom",
+                                LYREBLOOM_LV2_BUNDLE, writePort, this, &widget, features);
+    ASSERT_NE(ui, nullptr);
+    ASSERT_EQ(size, std::make_pair(kWidth, kHeight));
+    run(ui, 200);
+    // Right click on bare panel at (8, 60), then an entry of the list below it (16 px each):
+    // 200 % is the fifth, Automatic the sixth.
+    auto choose = [&](int entry, int scale) {
+        click(parent, 8 * scale, 60 * scale, 3);
+        run(ui, 150);
+        click(parent, 48 * scale, (60 + 16 * entry + 8) * scale);
+        run(ui, 250);
+    };
+
+    refuseResize = true;
+    choose(4, 1);
+    EXPECT_EQ(asked, std::make_pair(2 * kWidth, 2 * kHeight));
+    EXPECT_EQ(size, std::make_pair(kWidth, kHeight));
+    EXPECT_EQ(xprobe::windowWidth(display, xprobe::onlyChild(display, parent)), kWidth);
+
+    refuseResize = false;
+    choose(4, 1);
+    EXPECT_EQ(size, std::make_pair(2 * kWidth, 2 * kHeight));
+    EXPECT_EQ(xprobe::windowWidth(display, xprobe::onlyChild(display, parent)), 2 * kWidth);
+
+    choose(5, 2);
+    EXPECT_EQ(size, std::make_pair(kWidth, kHeight));
+    EXPECT_EQ(xprobe::windowWidth(display, xprobe::onlyChild(display, parent)), kWidth);
+    descriptor->cleanup(ui);
+    sync();
     EXPECT_EQ(errorCount, 0);
 }
 

@@ -416,6 +416,67 @@ bool differs(unsigned a, unsigned b, int by) {
     return false;
 }
 
+// One frame of a bitmap of the skin's 2x set: every pixel as 0xRRGGBB.
+std::vector<unsigned> artwork(const char* path, int top, int width, int height) {
+    GdiplusScope gdiplus;
+    Gdiplus::Bitmap art(widen(path).c_str());
+    std::vector<unsigned> pixels;
+    if (art.GetLastStatus() != Gdiplus::Ok || static_cast<int>(art.GetWidth()) != width)
+        return pixels;
+    for (int y = top; y < top + height; ++y)
+        for (int x = 0; x < width; ++x) {
+            Gdiplus::Color colour;
+            art.GetPixel(x, y, &colour);
+            pixels.push_back(colour.GetValue() & 0xFFFFFF);
+        }
+    return pixels;
+}
+
+int unlikePixels(const std::vector<unsigned>& a, const std::vector<unsigned>& b) {
+    if (a.size() != b.size()) return -1;
+    int count = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        count += differs(a[i], b[i], 2) ? 1 : 0;
+    return count;
+}
+
+// A stored 200 %: the window is twice the size, the panel and the switch are the bitmaps made
+// at twice the size, copied pixel for pixel, and the switch lies and answers at twice its place.
+TEST_F(EditorUnderWine, AtTwoHundredPercentTheArtworkIsTheLargerSetAtTwiceItsPlace) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Ostrandia\\ZEMLyrebloom", 0, nullptr,
+                              0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const DWORD percent = 200;
+    RegSetValueExW(key, L"EditorScale", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&percent),
+                   sizeof percent);
+    RegCloseKey(key);
+    grantSizeWindow = true;
+    SetWindowPos(host, nullptr, 0, 0, 640, 514, SWP_NOZORDER | SWP_NOMOVE);
+    HWND child = openEditor();
+    ASSERT_NE(child, nullptr);
+    idle(200);
+    RECT area{};
+    GetClientRect(child, &area);
+    ASSERT_EQ(area.right - area.left, 640);
+    ASSERT_EQ(area.bottom - area.top, 514);
+
+    // The panel above the knobs, about screen area included.
+    EXPECT_EQ(
+        unlikePixels(capture(child, RECT{0, 0, 640, 94}), artwork(LYRE_SKIN_2X_PNG, 0, 640, 94)),
+        0);
+    // The switch at twice (131, 162): its off frame, then its on frame after a click at twice
+    // its centre.
+    ASSERT_EQ(effect->getParameter(effect, 7), 0.0f);
+    const RECT switchArea{262, 324, 262 + 124, 324 + 56};
+    EXPECT_EQ(unlikePixels(capture(child, switchArea), artwork(LYRE_SWITCH_2X_PNG, 0, 124, 56)), 0);
+    click(324, 352);
+    EXPECT_EQ(effect->getParameter(effect, 7), 1.0f);
+    idle(120);
+    EXPECT_EQ(unlikePixels(capture(child, switchArea), artwork(LYRE_SWITCH_2X_PNG, 56, 124, 56)),
+              0);
+}
+
 // Whether GDI+ in this prefix finds "Arial" (wine-run.sh maps it to Liberation Sans; the
 // suite's second run uses a prefix where that mapping is deleted).
 bool arialInstalled() {

@@ -67,6 +67,10 @@ class WindowClass {
     }
 };
 
+// Sent to the children of a per-monitor aware host's window once that window has moved to a
+// monitor of another density (Windows 10 1703 on); our own number, as older headers lack it.
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
+
 int32_t mouseModifiers(WPARAM wParam) {
     int32_t result = 0;
     if (wParam & MK_SHIFT) result |= kShift;
@@ -323,6 +327,10 @@ LRESULT PlatformWindow::Native::handle(UINT message, WPARAM wParam, LPARAM lPara
         return DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_WANTTAB;
     case WM_TIMER:
         frame.onWindowTimer(static_cast<uintptr_t>(wParam));
+        return 0;
+    case kDpiChangedAfterParent:
+        // The window is built again at the new size by the editor's next idle pass, not here.
+        frame.onScreenScaleChanged();
         return 0;
     default:
         break;
