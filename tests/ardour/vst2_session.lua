@@ -1,9 +1,6 @@
 -- The VST 2.4 module in a headless session. LYRE_PHASE=save: one stereo track with the plug-in,
 -- Decay, Damp and Tune set, a roll, save. LYRE_PHASE=reopen: the session reopened (its chunk
 -- edited by the check in between), a roll, the values printed, and saved again.
-local dir = os.getenv("LYRE_SESSION_DIR")
-local phase = os.getenv("LYRE_PHASE")
-
 dofile(os.getenv("LYRE_ARDOUR_DIR") .. "/session_engine.lua")
 
 local plugin
