@@ -2,9 +2,6 @@
 -- Decay and Transpose set through its ports, a roll, save. LYRE_PHASE=reopen: the session
 -- reopened (Ardour restores the plug-in's state and ports), the values printed, a roll, and
 -- saved again.
-local dir = os.getenv("LYRE_SESSION_DIR")
-local phase = os.getenv("LYRE_PHASE")
-
 dofile(os.getenv("LYRE_ARDOUR_DIR") .. "/session_engine.lua")
 
 local plugin

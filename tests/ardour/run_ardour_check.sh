@@ -17,10 +17,12 @@ work=$(mktemp -d /tmp/lyre-ardour-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 # Ardour's caches, configuration and our own stored defaults stay in the scratch folder.
 export HOME=$work/home XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
-export LXVST_PATH=$work/vst LYRE_SESSION_DIR=$work/session
+export LXVST_PATH=$work/vst LYRE_SESSION_DIR=$work/session LYRE_ARDOUR_DIR=$here
 mkdir -p "$HOME" "$XDG_CACHE_HOME" "$XDG_CONFIG_HOME" "$LXVST_PATH"
 
-fail() { echo "FAIL: $*"; exit 1; }
+script=$here/vst2_session.lua
+# shellcheck source=session_phases.sh
+. "$here/session_phases.sh"
 
 # Ardour trusts a cache only when it is strictly newer, in whole seconds, than the module.
 plugin=$LXVST_PATH/lyrebloom.so
@@ -34,26 +36,20 @@ cache=$XDG_CACHE_HOME/ardour7/vst/$(printf %s "$plugin" | sha1sum | cut -d' ' -f
 vendor=$(sed -n 's/.*kVendorString\[\] = "\(.*\)";/\1/p' "$here/../../shell/EffectIdentity.h")
 python3 "$here/ardour_files.py" cache "$cache" "$vendor" || exit 1
 
-run_lua() { # script, marker that only a complete run prints
-  local log=$work/$1.log
-  timeout 180 ardour7-lua "$here/$1" >"$log" 2>&1
-  grep -E "^(instantiated|reopened|rolled|parameter|saved|Error)" "$log"
-  grep -q "^$2\$" "$log" || { echo "--- ardour7-lua output"; tail -40 "$log"; fail "$1 did not finish"; }
-}
-
 echo "== session: instantiate, set, roll, save"
-run_lua save_session.lua saved
+run_phase save
+for expected in "2 = 0.812500" "3 = 0.250000" "5 = 0.625000"; do
+  expect save "parameter $expected"
+done
 session=$LYRE_SESSION_DIR/lyre.ardour
 # The chunk in the session holds what was set; another Decay and name go into it.
 python3 "$here/ardour_files.py" edit "$session" 0.375 "Ardour Roundtrip" 2=0.8125 3=0.25 5=0.625 ||
   exit 1
 
 echo "== session: reopen"
-run_lua reopen_session.lua "saved again"
-log=$work/reopen_session.lua.log
+run_phase reopen
 for expected in "2 = 0.375000" "3 = 0.250000" "5 = 0.625000"; do
-  grep -q "^parameter $expected\$" "$log" || fail "after reopening, expected parameter $expected"
-  echo "ok: parameter $expected after reopening"
+  expect reopen "parameter $expected"
 done
 python3 "$here/ardour_files.py" name "$session" "Ardour Roundtrip" || exit 1
 echo "PASS: Ardour scanned, ran, saved and restored the plug-in"

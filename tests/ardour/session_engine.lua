@@ -1,5 +1,9 @@
 -- What every headless session script here starts with: the dummy engine at 48 kHz, and the
--- helpers to roll and to print the plug-in's eight parameters.
+-- helpers to roll and to print the plug-in's eight parameters. The session lives in
+-- LYRE_SESSION_DIR; LYRE_PHASE says which run this is (save, or reopen).
+dir = os.getenv("LYRE_SESSION_DIR")
+phase = os.getenv("LYRE_PHASE")
+
 assert(AudioEngine:set_backend("None (Dummy)", "", ""), "no dummy backend")
 AudioEngine:set_device_name("Silence")
 AudioEngine:set_sample_rate(48000)

@@ -2,9 +2,6 @@
 -- an edit in program 0, a switch to program 2 ("High") through Ardour's presets and an edit
 -- there, a roll, save. LYRE_PHASE=reopen: the session reopened, the values printed, then back
 -- to program 0, whose edit only the plug-in's state can have kept, and saved again.
-local dir = os.getenv("LYRE_SESSION_DIR")
-local phase = os.getenv("LYRE_PHASE")
-
 dofile(os.getenv("LYRE_ARDOUR_DIR") .. "/session_engine.lua")
 
 local function load_program(plugin, name)

@@ -1,8 +1,8 @@
 // Recording and answering host calls, driven through the probe plug-in.
 #include <gtest/gtest.h>
 
-#include "AllocationCounter.h"
 #include "ProbeHost.h"
+#include "tests/realtime/AllocationCounter.h"
 
 namespace {
 
@@ -49,14 +49,10 @@ TEST_F(ProbeHost, PinQueriesAreRecordedInOrderAmongOtherCalls) {
 
 TEST_F(ProbeHost, RecordingPinQueriesDoesNotAllocate) {
     processBlock(); // let the probe and the loader settle first
-    std::size_t allocations = 0;
-    {
-        AllocationCounter counter;
-        for (int block = 0; block < 100; ++block)
-            processBlock();
-        allocations = counter.count();
-    }
-    EXPECT_EQ(allocations, 0u);
+    alloccount::begin();
+    for (int block = 0; block < 100; ++block)
+        processBlock();
+    EXPECT_EQ(alloccount::end(), 0);
     EXPECT_EQ(plugin.log().count(audioMasterPinConnected), 202u);
 }
 

@@ -8,8 +8,6 @@
 
 namespace {
 
-using lyrehost::HostCall;
-
 TEST(Entry, ExportsOnlyTheTwoEntryNames) {
     const std::string command = std::string("nm -D --defined-only ") + LYREBLOOM_SO;
     FILE* pipe = popen(command.c_str(), "r");
@@ -39,30 +37,6 @@ TEST(Entry, BothEntryNamesBuildAWorkingEffect) {
         EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
     }
     dlclose(module);
-}
-
-TEST(Entry, AHostAnsweringVersionZeroGetsNoEffect) {
-    lyrehost::Plugin plugin;
-    plugin.answers().setVersion(0);
-    EXPECT_NE(plugin.load(LYREBLOOM_SO), "");
-    EXPECT_FALSE(plugin.isLoaded());
-    EXPECT_EQ(plugin.log().count(audioMasterVersion), 1u); // refused at the first question
-}
-
-TEST(Entry, ConstructionAsksTheVersionTwiceThenOnlyRefreshesTheDisplay) {
-    auto plugin = loadLyrebloom();
-    const std::vector<HostCall> calls = plugin->log().calls();
-    ASSERT_GE(calls.size(), 3u); // selecting program 0 refreshes at least once
-    for (std::size_t n = 0; n < calls.size(); ++n) {
-        const HostCall& call = calls[n];
-        // The version queries come before the effect exists; every refresh names it.
-        EXPECT_EQ(call.opcode, n < 2 ? audioMasterVersion : audioMasterUpdateDisplay) << n;
-        EXPECT_EQ(call.effect, n < 2 ? nullptr : plugin->effect()) << n;
-        EXPECT_EQ(call.index, 0);
-        EXPECT_EQ(call.value, 0);
-        EXPECT_EQ(call.ptr, nullptr);
-        EXPECT_EQ(call.opt, 0.0f);
-    }
 }
 
 TEST(Entry, TheRecordIsFilledAsHostsExpect) {

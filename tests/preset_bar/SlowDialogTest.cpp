@@ -83,28 +83,32 @@ class SlowDialog : public PresetBarWindow {
         }
     }
 
-    static char state(pid_t pid) {
+    // Its state letter ('?' once it is gone) and its parent, after the name in /proc.
+    static char state(pid_t pid, pid_t* parent = nullptr) {
         std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
         std::string line;
         std::getline(in, line);
         const auto close = line.rfind(')');
-        return close == std::string::npos || close + 2 >= line.size() ? '?' : line[close + 2];
+        char st = '?';
+        pid_t parentPid = 0;
+        if (close != std::string::npos && close + 2 < line.size())
+            std::istringstream(line.substr(close + 2)) >> st >> parentPid;
+        if (parent) *parent = parentPid;
+        return st;
     }
     static bool ourChild(pid_t pid) {
-        std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-        std::string line;
-        std::getline(in, line);
-        const auto close = line.rfind(')');
-        if (close == std::string::npos) return false;
-        std::istringstream rest(line.substr(close + 2));
-        char st = 0;
-        pid_t parentPid = 0;
-        rest >> st >> parentPid;
-        return parentPid == ::getpid();
+        pid_t parent = 0;
+        state(pid, &parent);
+        return parent == ::getpid();
     }
 
     bool dialogUp() const {
         return editor && CNewFileSelector::isDialogRunning(editor->getFrame());
+    }
+    void waitForTheAnswer() {
+        const auto end = Clock::now() + std::chrono::seconds(5);
+        while (dialogUp() && Clock::now() < end)
+            idle(20);
     }
 
     std::string dir;
@@ -161,9 +165,7 @@ TEST_F(SlowDialog, HostKeepsRunningEditorRepaintsIgnoresInputAndAppliesTheAnswer
     EXPECT_EQ(capture(parent, 320, 257), before);
 
     // The answer: loaded into the current program, once.
-    const auto end = Clock::now() + std::chrono::seconds(5);
-    while (dialogUp() && Clock::now() < end)
-        idle(20);
+    waitForTheAnswer();
     ASSERT_FALSE(dialogUp());
     EXPECT_EQ(nameOf(effect.programs()[1]), "Program 3");
     EXPECT_FLOAT_EQ(effect.programs()[1].values[2], 0.4f);
@@ -233,9 +235,7 @@ TEST_F(SlowDialog, AnswerArrivesWhenTheHostReapsChildren) {
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGCHLD, &ignore, &previous);
     clickControl(kSavePresetSlot);
-    const auto end = Clock::now() + std::chrono::seconds(5);
-    while (dialogUp() && Clock::now() < end)
-        idle(20);
+    waitForTheAnswer();
     ::sigaction(SIGCHLD, &previous, nullptr);
     EXPECT_FALSE(dialogUp());
     EXPECT_EQ(fileBytes(dir + "saved.zem").size(), 61u);
@@ -243,9 +243,7 @@ TEST_F(SlowDialog, AnswerArrivesWhenTheHostReapsChildren) {
     // A cancelled dialog (exit status 1, no output) saves nothing.
     installDialog(0.1, "");
     clickControl(kSaveBankSlot);
-    const auto later = Clock::now() + std::chrono::seconds(5);
-    while (dialogUp() && Clock::now() < later)
-        idle(20);
+    waitForTheAnswer();
     EXPECT_FALSE(dialogUp());
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4)
         << "dialog.sh, pids, args and saved.zem only";

@@ -13,9 +13,10 @@ using lyrehost::HostCall;
 TEST(Construction, TheHostHearsTwoVersionQueriesThenDisplayUpdatesForThisEffect) {
     auto plugin = loadLyrebloom();
     const std::vector<HostCall> calls = plugin->log().calls();
-    ASSERT_GE(calls.size(), 3u);
+    ASSERT_GE(calls.size(), 3u); // selecting program 0 refreshes at least once
     for (std::size_t n = 0; n < calls.size(); ++n) {
         const HostCall& call = calls[n];
+        // The version queries come before the effect exists; every refresh names it.
         EXPECT_EQ(call.opcode, n < 2 ? audioMasterVersion : audioMasterUpdateDisplay) << n;
         EXPECT_EQ(call.effect, n < 2 ? nullptr : plugin->effect()) << n;
         EXPECT_EQ(call.index, 0);

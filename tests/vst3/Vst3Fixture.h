@@ -10,6 +10,7 @@
 #include "host/Plugin.h"
 #include "host/vst3/Vst3Plugin.h"
 #include "host/workload/Workload.h"
+#include "presets/ChunkFormat.h"
 
 inline std::unique_ptr<lyrehost::Vst3Plugin> loadBundle() {
     auto plugin = std::make_unique<lyrehost::Vst3Plugin>();
@@ -29,6 +30,24 @@ inline void startVst2(lyrehost::Plugin& plugin, float rate, VstInt32 maxBlock) {
     plugin.setBlockSize(maxBlock);
     plugin.open();
     plugin.resume();
+}
+
+// What a host may hand back in place of our chunk; every interface refuses each one whole. The
+// foreign one has every program's values moved too, so a partial read would show.
+struct BadChunk {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+};
+inline std::vector<BadChunk> badChunks(const std::vector<std::uint8_t>& good) {
+    std::vector<std::uint8_t> foreign = good, tag = good;
+    for (std::size_t i = chunk::kProgramsOffset; i < foreign.size(); ++i)
+        foreign[i] ^= 0x5A;
+    foreign[4] ^= 0x20;
+    tag[0] ^= 0x40;
+    return {{"foreign identifier", foreign},
+            {"wrong format tag", tag},
+            {"one byte short", {good.begin(), good.end() - 1}},
+            {"empty", {}}};
 }
 
 inline std::vector<std::uint8_t> vst2Chunk(lyrehost::Plugin& plugin) {

@@ -75,18 +75,10 @@ TEST(Vst3State, RefusedStatesChangeNothing) {
         EXPECT_EQ(vst3->componentState(), state) << what;
         EXPECT_EQ(values(*vst3), before) << what;
     };
-    // A chunk of another effect with every program's values moved: refused whole.
-    auto other = state;
-    for (std::size_t i = chunk::kProgramsOffset; i < other.size(); ++i)
-        other[i] ^= 0x5A;
-    other[4] ^= 0x01;
-    refused(lyrehost::vst3host::MemoryStream(other), "foreign identifier");
-    auto tag = state;
-    tag[0] ^= 0x40;
-    refused(lyrehost::vst3host::MemoryStream(tag), "wrong format tag");
-    refused(lyrehost::vst3host::MemoryStream({state.begin(), state.end() - 1}), "one byte short");
-    refused(lyrehost::vst3host::MemoryStream(std::vector<std::uint8_t>{}), "empty");
-    lyrehost::vst3host::MemoryStream broken(other);
+    const std::vector<BadChunk> bad = badChunks(state);
+    for (const BadChunk& b : bad)
+        refused(lyrehost::vst3host::MemoryStream(b.bytes), b.what);
+    lyrehost::vst3host::MemoryStream broken(bad[0].bytes);
     broken.failAfter = 200;
     refused(broken, "a stream that fails half-way");
     EXPECT_NE(v3_cpp_obj(component)->set_state(component, nullptr), vst3::kResultOk);
