@@ -19,6 +19,7 @@ using namespace lyrelv2;
 constexpr const char* kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
                                   "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
                                   "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+                                  "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
                                   "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
                                   "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
                                   "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
@@ -110,11 +111,14 @@ std::string pluginTurtle() {
     for (uint32_t port = kFirstControl; port < kPortCount; ++port)
         text += ", " + controlPort(port);
     text += " .\n\n";
-    // The editor: embedded in the host's X11 window, one size, kept running by idle calls.
+    // The editor: embedded in the host's X11 window, kept running by idle calls; its size
+    // follows the host's scale (an option, mapped through urid:map) or the user's choice.
     text += std::string("<") + kUiUri +
             ">\n  a ui:X11UI ;\n  lv2:requiredFeature ui:idleInterface ;\n"
-            "  lv2:optionalFeature ui:parent, ui:resize, ui:touch, ui:noUserResize ;\n"
-            "  lv2:extensionData ui:idleInterface .\n";
+            "  lv2:optionalFeature ui:parent, ui:resize, ui:touch, ui:noUserResize, "
+            "opts:options, urid:map ;\n"
+            "  opts:supportedOption ui:scaleFactor ;\n"
+            "  lv2:extensionData ui:idleInterface, opts:interface .\n";
     return text;
 }
 

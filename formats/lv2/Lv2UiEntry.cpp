@@ -47,10 +47,27 @@ int idle(LV2UI_Handle handle) {
     }
 }
 
+// The UI reports no option values; it only takes the host's.
+uint32_t getOptions(LV2_Handle, LV2_Options_Option*) {
+    return LV2_OPTIONS_ERR_UNKNOWN;
+}
+
+uint32_t setOptions(LV2_Handle handle, const LV2_Options_Option* options) {
+    try {
+        return static_cast<Lv2Ui*>(handle)->setOptions(options);
+    } catch (...) {
+        return LV2_OPTIONS_ERR_UNKNOWN;
+    }
+}
+
 const LV2UI_Idle_Interface kIdle = {idle};
+const LV2_Options_Interface kOptions = {getOptions, setOptions};
 
 const void* extensionData(const char* uri) {
-    return uri && std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &kIdle : nullptr;
+    if (!uri) return nullptr;
+    if (std::strcmp(uri, LV2_UI__idleInterface) == 0) return &kIdle;
+    if (std::strcmp(uri, LV2_OPTIONS__interface) == 0) return &kOptions;
+    return nullptr;
 }
 
 const LV2UI_Descriptor kDescriptor = {lyrelv2::kUiUri, instantiate, cleanup, portEvent,
