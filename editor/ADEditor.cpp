@@ -131,12 +131,6 @@ void ADEditor::openScaleMenu(const CPoint& where) {
     scaleMenu->onMouseDown(at, kLButton);
 }
 
-void ADEditor::rebuildView() {
-    void* parent = getParentWindow();
-    close();
-    open(parent);
-}
-
 void ADEditor::createKnobsAndDisplays() {
     auto* largeHandle = new CBitmap(kLargeHandleBitmap);
     auto* smallHandle = new CBitmap(kSmallHandleBitmap);

@@ -48,9 +48,6 @@ class ADEditor : public CPresetSystemEditor {
     static constexpr int32_t kScaleMenuTag = 20;
     static constexpr int32_t kAutomaticScaleEntry = 5;
 
-  protected:
-    void rebuildView() override;
-
   private:
     void createKnobsAndDisplays();
     void createScaleMenu();

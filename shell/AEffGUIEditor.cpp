@@ -89,7 +89,7 @@ bool AEffGUIEditor::applyScaleFactor(double factor, bool windowShown) {
     scaleFactor = factor;
     rect.bottom = static_cast<VstInt16>(rect.top + height);
     rect.right = static_cast<VstInt16>(rect.left + width);
-    if (frame) rebuildView();
+    if (frame) frame->setScaleFactor(factor);
     return true;
 }
 

@@ -73,12 +73,10 @@ class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface {
     // The scale the editor should have now: the user's, else the host's, else the screen's.
     double wantedScaleFactor() const;
     // Takes `factor` as the editor's scale: the rectangle follows; an open editor first asks
-    // the host for the new window size and, if that is granted, is built again at the new
-    // scale. False when the host refused (nothing changes then).
+    // the host for the new window size and, if that is granted, resizes its window in place
+    // to the new scale. False when the host refused (nothing changes then).
     // `windowShown`: the host already sized a window for the old scale.
     bool applyScaleFactor(double factor, bool windowShown);
-    // Builds the open editor's view again (close and open in the same parent window).
-    virtual void rebuildView() {}
     // Where the user's choice is kept: the subclass with the per-user store overrides these.
     virtual double loadUserScaleFactor() { return 0; }
     virtual void storeUserScaleFactor(double /*factor*/) {}

@@ -38,6 +38,13 @@ void CFrame::close() {
     forget();
 }
 
+void CFrame::setScaleFactor(double factor) {
+    if (!(factor > 0) || factor == scaleFactor) return;
+    scaleFactor = factor;
+    if (platform) platform->setScale(factor);
+    invalid();
+}
+
 void* CFrame::getSystemWindow() const {
     return platform ? platform->nativeWindow() : nullptr;
 }

@@ -29,6 +29,8 @@ class CFrame : public CViewContainer {
     void* getSystemWindow() const;
     VSTGUIEditorInterface* getEditor() const { return editor; }
     double getScaleFactor() const { return scaleFactor; }
+    // Resizes the window to the new scale in place; views keep their frame coordinates.
+    void setScaleFactor(double factor);
 
     // Polls a running file dialog, invalidates what changed and runs due timers; drawing
     // happens in pumpEvents.

@@ -32,6 +32,10 @@ class PlatformWindow {
     bool startTimer(uintptr_t id, uint32_t intervalMs);
     void stopTimer(uintptr_t id);
     void grabFocus();
+    // The frame's scale changed: the same window takes the new size and is drawn again. Hosts
+    // hold on to our window (an X embedding socket destroys itself with the window it holds),
+    // so a new size never means a new window.
+    void setScale(double scale);
 
     struct Native;
 

@@ -55,7 +55,6 @@ bool ClapGui::setParent(const clap_window_t& window) {
     lyreformat::EditorWindow opened{};
     if (!driver_.openEditor(parent, opened)) return false;
     open_ = true;
-    builtAt_ = opened.scale;
     startPump(opened.descriptor);
 #if !defined(_WIN32)
     // Without the host's timer the editor would never be drawn or answer the pointer.
@@ -99,15 +98,11 @@ void ClapGui::stopPump() {
 void ClapGui::tick() {
     if (!open_) return;
     driver_.idleEditor();
-    // The user may have chosen another size in the editor.
-    followEditorWindow();
 }
 
 bool ClapGui::setScale(double scale) {
     if (!(scale > 0.0)) return false;
-    const bool applied = driver_.scaleEditor(scale);
-    followEditorWindow();
-    return applied;
+    return driver_.scaleEditor(scale);
 }
 
 bool ClapGui::requestResize(uint32_t width, uint32_t height) {
@@ -115,20 +110,6 @@ bool ClapGui::requestResize(uint32_t width, uint32_t height) {
     const auto* gui =
         static_cast<const clap_host_gui_t*>(host_->get_extension(host_, CLAP_EXT_GUI));
     return gui && gui->request_resize && gui->request_resize(host_, width, height);
-}
-
-void ClapGui::followEditorWindow() {
-    lyreformat::EditorWindow window{};
-    if (!open_ || !driver_.editorWindow(window) || window.scale == builtAt_) return;
-    builtAt_ = window.scale;
-#if !defined(_WIN32)
-    if (descriptor_ >= 0 && descriptors_->unregister_fd)
-        descriptors_->unregister_fd(host_, descriptor_);
-    descriptor_ = -1;
-    if (window.descriptor >= 0 && descriptors_ && descriptors_->register_fd &&
-        descriptors_->register_fd(host_, window.descriptor, CLAP_POSIX_FD_READ))
-        descriptor_ = window.descriptor;
-#endif
 }
 
 } // namespace lyreclap

@@ -37,8 +37,6 @@ class ClapGui {
   private:
     void startPump(int descriptor);
     void stopPump();
-    // A new scale builds the editor's window again, with a connection of its own: watch that.
-    void followEditorWindow();
 
     lyreformat::EffectDriver& driver_;
     const clap_host_t* host_;
@@ -49,7 +47,6 @@ class ClapGui {
     bool timerRegistered_ = false;
     clap_id timer_ = CLAP_INVALID_ID;
     int descriptor_ = -1;
-    double builtAt_ = 0.0;
 };
 
 } // namespace lyreclap

@@ -51,8 +51,7 @@ class ChangePoints {
 };
 
 // Editor window as the platform pump needs it: the child, its event descriptor (-1: none),
-// and the scale it was built at (a new scale builds a new window, whose id and descriptor
-// number the X server and the system may well give out again).
+// and its scale. A new scale resizes the same window, so both stay valid while it is open.
 struct EditorWindow {
     void* child;
     int descriptor;

@@ -139,7 +139,6 @@ v3_result Vst3View::attached(void* parent, const char* type) {
     EditorWindow window{};
     if (!effect_.openEditor(parent, window)) return kResultFalse;
     open_ = true;
-    builtAt_ = window.scale;
     effect_.attachView(this);
     EditorPump::announceEmbedding(window.child);
     if (!pump_.start(frame_, window.descriptor, [this] { tick(); })) {
@@ -162,23 +161,11 @@ v3_result Vst3View::removed() {
 
 void Vst3View::tick() {
     effect_.idleEditor();
-    // The user may have chosen another size in the editor, which built its window again.
-    followEditorWindow();
-}
-
-void Vst3View::followEditorWindow() {
-    EditorWindow window{};
-    if (!open_ || !effect_.editorWindow(window) || window.scale == builtAt_) return;
-    builtAt_ = window.scale;
-    EditorPump::announceEmbedding(window.child);
-    pump_.watch(window.descriptor);
 }
 
 v3_result Vst3View::setContentScale(float factor) {
     if (!(factor > 0.0f)) return kInvalidArgument;
-    const bool applied = effect_.scaleEditor(factor);
-    followEditorWindow();
-    return applied ? kResultOk : kResultFalse;
+    return effect_.scaleEditor(factor) ? kResultOk : kResultFalse;
 }
 
 bool Vst3View::requestSize(int width, int height) {

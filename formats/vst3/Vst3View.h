@@ -42,14 +42,11 @@ class Vst3View {
     explicit Vst3View(Vst3Effect& effect);
     ~Vst3View();
     void tick();
-    // A new size builds the editor's window again: embed and watch the new one.
-    void followEditorWindow();
 
     Vst3Effect& effect_;
     std::atomic<uint32_t> references_{1};
     v3_plugin_frame** frame_ = nullptr;
     ScaleFace scale_;
-    double builtAt_ = 0.0;
     bool open_ = false;
     EditorPump pump_;
 };

@@ -153,6 +153,11 @@ TEST_F(Lv2Ui, ASizeChosenInTheEditorIsAskedOfTheHostThroughUiResize) {
     ASSERT_NE(ui, nullptr);
     ASSERT_EQ(size, std::make_pair(kWidth, kHeight));
     run(ui, 200);
+    // Hosts hold on to the window they were given (an embedding socket destroys itself with
+    // it), so a new size must resize that window, never replace it.
+    const auto widgetWindow = reinterpret_cast<unsigned long>(widget);
+    ASSERT_EQ(xprobe::onlyChild(display, parent), widgetWindow);
+    xprobe::watchChildren(display, parent);
     // Right click on bare panel at (8, 60), then an entry of the list below it (16 px each):
     // 200 % is the fifth, Automatic the sixth.
     auto choose = [&](int entry, int scale) {
@@ -176,6 +181,8 @@ TEST_F(Lv2Ui, ASizeChosenInTheEditorIsAskedOfTheHostThroughUiResize) {
     choose(5, 2);
     EXPECT_EQ(size, std::make_pair(kWidth, kHeight));
     EXPECT_EQ(xprobe::windowWidth(display, xprobe::onlyChild(display, parent)), kWidth);
+    EXPECT_EQ(xprobe::onlyChild(display, parent), widgetWindow);
+    EXPECT_FALSE(xprobe::childDestroyed(display, parent));
     descriptor->cleanup(ui);
     sync();
     EXPECT_EQ(errorCount, 0);

@@ -40,4 +40,18 @@ int windowWidth(Display* display, unsigned long window) {
     return attributes.width;
 }
 
+void watchChildren(Display* display, unsigned long window) {
+    XSelectInput(display, window, SubstructureNotifyMask);
+    XSync(display, False);
+}
+
+bool childDestroyed(Display* display, unsigned long window) {
+    XSync(display, False);
+    XEvent event;
+    bool destroyed = false;
+    while (XCheckTypedWindowEvent(display, window, DestroyNotify, &event))
+        destroyed = true;
+    return destroyed;
+}
+
 } // namespace xprobe

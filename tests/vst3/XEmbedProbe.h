@@ -13,5 +13,9 @@ long xembedFlags(Display* display, unsigned long window);
 void pressButton(Display* display, bool down);
 // The window's width, or -1 when it cannot be read.
 int windowWidth(Display* display, unsigned long window);
+// From now on, the server tells this connection when a child of `window` goes.
+void watchChildren(Display* display, unsigned long window);
+// Whether a child of a watched `window` has been destroyed since (takes those notices).
+bool childDestroyed(Display* display, unsigned long window);
 
 } // namespace xprobe

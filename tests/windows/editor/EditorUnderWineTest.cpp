@@ -189,12 +189,14 @@ TEST_F(EditorUnderWine, KnobDragAutomatesInsideAGestureAndControlClickResets) {
     EXPECT_FLOAT_EQ(effect->getParameter(effect, 2), 0.5f);
 }
 
-// A right click on bare panel offers the sizes; 150 % is granted by the host, the editor is
-// built again at it, the choice lands in the registry, and clicks and drags follow the scale.
+// A right click on bare panel offers the sizes; 150 % is granted by the host, the editor's own
+// window is resized to it (the host keeps the handle it was given), the choice lands in the
+// registry, and clicks and drags follow the scale.
 TEST_F(EditorUnderWine, ASizeChosenFromThePanelMenuScalesTheWindowClicksAndDrags) {
     grantSizeWindow = true;
     SetWindowPos(host, nullptr, 0, 0, 480, 386, SWP_NOZORDER | SWP_NOMOVE);
-    ASSERT_NE(openEditor(), nullptr);
+    HWND opened = openEditor();
+    ASSERT_NE(opened, nullptr);
     send(0, 8, 60);
     send(MOUSEEVENTF_RIGHTDOWN);
     send(MOUSEEVENTF_RIGHTUP);
@@ -202,7 +204,7 @@ TEST_F(EditorUnderWine, ASizeChosenFromThePanelMenuScalesTheWindowClicksAndDrags
     click(48, 60 + 2 * 16 + 8); // the third entry of the list below the click: "150 %"
     idle(200);
     HWND child = FindWindowExW(host, nullptr, nullptr, nullptr);
-    ASSERT_NE(child, nullptr);
+    ASSERT_EQ(child, opened);
     RECT area{};
     GetClientRect(child, &area);
     EXPECT_EQ(area.right - area.left, 480);

@@ -126,6 +126,9 @@ struct PlatformWindow::Native {
 
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void paint();
+    // The DIB the frame draws into, at the window's size in pixels.
+    bool makeBuffer();
+    void setScale(double newScale);
     void buttonDown(int32_t flag, WPARAM wParam, LPARAM lParam);
     void buttonUp(int32_t flag, WPARAM wParam, LPARAM lParam);
     // Window pixels to frame coordinates.
@@ -173,8 +176,23 @@ PlatformWindow::Native::Native(CFrame& frame, void* parentWindow)
     const CRect& size = frame.getViewSize();
     width = static_cast<int>(std::ceil(size.getWidth() * scale));
     height = static_cast<int>(std::ceil(size.getHeight() * scale));
-    if (width <= 0 || height <= 0) return;
+    if (!makeBuffer()) return;
 
+    className = WindowClass::acquire();
+    if (!className) return;
+    HWND created =
+        CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, width,
+                        height, static_cast<HWND>(parentWindow), nullptr, thisModule(), this);
+    window = created;
+}
+
+bool PlatformWindow::Native::makeBuffer() {
+    if (width <= 0 || height <= 0) return false;
+    if (!bufferDc) bufferDc = CreateCompatibleDC(nullptr);
+    if (!bufferDc) return false;
+    if (previousBitmap) SelectObject(bufferDc, previousBitmap);
+    previousBitmap = nullptr;
+    if (buffer) DeleteObject(buffer);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -183,17 +201,20 @@ PlatformWindow::Native::Native(CFrame& frame, void* parentWindow)
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bufferDc = CreateCompatibleDC(nullptr);
     buffer = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bufferDc || !buffer) return;
+    if (!buffer) return false;
     previousBitmap = SelectObject(bufferDc, buffer);
+    return true;
+}
 
-    className = WindowClass::acquire();
-    if (!className) return;
-    HWND created =
-        CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, width,
-                        height, static_cast<HWND>(parentWindow), nullptr, thisModule(), this);
-    window = created;
+void PlatformWindow::Native::setScale(double newScale) {
+    scale = newScale;
+    const CRect& size = frame.getViewSize();
+    width = static_cast<int>(std::ceil(size.getWidth() * scale));
+    height = static_cast<int>(std::ceil(size.getHeight() * scale));
+    if (!makeBuffer() || !window) return;
+    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    InvalidateRect(window, nullptr, FALSE);
 }
 
 PlatformWindow::Native::~Native() {
@@ -376,6 +397,10 @@ bool PlatformWindow::startTimer(uintptr_t id, uint32_t intervalMs) {
 
 void PlatformWindow::stopTimer(uintptr_t id) {
     if (native->window) KillTimer(native->window, id);
+}
+
+void PlatformWindow::setScale(double scale) {
+    native->setScale(scale);
 }
 
 void PlatformWindow::grabFocus() {

@@ -91,6 +91,7 @@ struct PlatformWindow::Native {
 
     PuglStatus handleEvent(const PuglEvent* event);
     void paint(cairo_t* target);
+    void setScale(double newScale);
     // Window pixels to frame coordinates and back.
     CPoint toFrame(double x, double y) const { return {x / scale, y / scale}; }
     CRect toDevice(const CRect& area) const;
@@ -214,6 +215,23 @@ bool PlatformWindow::Native::putImage(cairo_t* target, const CRect& area) {
     return true;
 }
 
+void PlatformWindow::Native::setScale(double newScale) {
+    scale = newScale;
+    if (buffer) cairo_surface_destroy(buffer);
+    buffer = nullptr; // made again at the new size by the next paint
+    if (!view) return;
+    const CRect window = toDevice(frame.getViewSize());
+    const auto width = static_cast<PuglSpan>(window.getWidth());
+    const auto height = static_cast<PuglSpan>(window.getHeight());
+    puglSetFrame(view, PuglRect{0, 0, width, height});
+    // A fixed-size window's size hints are its size; an embedding socket sizes itself by them.
+    puglSetSizeHint(view, PUGL_DEFAULT_SIZE, width, height);
+    puglPostRedisplay(view);
+    // Now, not at our next pump: the host lays out its window by these as soon as it hears of
+    // the new size.
+    XFlush(static_cast<Display*>(puglGetNativeWorld(world)));
+}
+
 PlatformWindow::Native::~Native() {
     if (buffer) cairo_surface_destroy(buffer);
     if (view) {
@@ -256,6 +274,10 @@ bool PlatformWindow::startTimer(uintptr_t id, uint32_t intervalMs) {
 
 void PlatformWindow::stopTimer(uintptr_t id) {
     if (native->view) puglStopTimer(native->view, id);
+}
+
+void PlatformWindow::setScale(double scale) {
+    native->setScale(scale);
 }
 
 void PlatformWindow::grabFocus() {
