@@ -242,16 +242,10 @@ bool EffectDriver::editorSize(int32_t& width, int32_t& height) {
 
 bool EffectDriver::openEditor(void* parent, EditorWindow& window) {
     if (dispatch(effEditOpen, 0, 0, parent) == 0) return false;
-    editorWindow(window);
-    return true;
-}
-
-bool EffectDriver::editorWindow(EditorWindow& window) const {
     auto* editor = core_ ? dynamic_cast<AEffGUIEditor*>(core_->getEditor()) : nullptr;
     CFrame* frame = editor ? editor->getFrame() : nullptr;
-    window = {frame ? frame->getSystemWindow() : nullptr, frame ? frame->eventDescriptor() : -1,
-              editor ? editor->getScaleFactor() : 1.0};
-    return frame != nullptr;
+    window = {frame ? frame->getSystemWindow() : nullptr, frame ? frame->eventDescriptor() : -1};
+    return true;
 }
 
 bool EffectDriver::scaleEditor(double factor) {

@@ -50,12 +50,11 @@ class ChangePoints {
     ~ChangePoints() = default;
 };
 
-// Editor window as the platform pump needs it: the child, its event descriptor (-1: none),
-// and its scale. A new scale resizes the same window, so both stay valid while it is open.
+// Editor window as the platform pump needs it: the child and its event descriptor (-1: none).
+// A new scale resizes the same window, so both stay valid while it is open.
 struct EditorWindow {
     void* child;
     int descriptor;
-    double scale;
 };
 
 class EffectDriver {
@@ -109,8 +108,6 @@ class EffectDriver {
     bool hasEditor() const;
     bool editorSize(int32_t& width, int32_t& height);
     bool openEditor(void* parent, EditorWindow& window);
-    // The open editor's window; false while it is closed.
-    bool editorWindow(EditorWindow& window) const;
     // The host's scale for the editor; false when the host refused the new size.
     bool scaleEditor(double factor);
     void idleEditor();

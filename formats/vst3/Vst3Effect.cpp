@@ -406,10 +406,6 @@ bool Vst3Effect::openEditor(void* parent, EditorWindow& window) {
     return driver_.openEditor(parent, window);
 }
 
-bool Vst3Effect::editorWindow(EditorWindow& window) const {
-    return driver_.editorWindow(window);
-}
-
 bool Vst3Effect::scaleEditor(double factor) {
     return driver_.scaleEditor(factor);
 }

@@ -72,8 +72,6 @@ class Vst3Effect final : private lyreformat::EditListener {
     bool openEditor(void* parent, EditorWindow& window);
     void idleEditor();
     void closeEditor();
-    // The editor's current child window and descriptor; false while it is closed.
-    bool editorWindow(EditorWindow& window) const;
     // The host's content scale; false when the host refused the editor's new size.
     bool scaleEditor(double factor);
     // The open view, which takes the editor's requests for a new size (null: none open).
